@@ -1,0 +1,57 @@
+#include "Form.h"
+
+#include <QCloseEvent>
+
+#include "Desktop.h"
+#include "Handler.h"
+#include "Unit1.h"
+#include "WindowSet.h"
+
+TForm::TForm(QWidget* parent) : QWidget(parent) {}
+
+QPoint centredOver(const QRect& over, const QSize& window, const QPoint& desktopTopLeft) {
+    const int left = over.left() + (over.width() - window.width()) / 2;
+    const int top = over.top() + (over.height() - window.height()) / 2;
+    return QPoint(qMax(left, desktopTopLeft.x()), qMax(top, desktopTopLeft.y()));
+}
+
+int tagOf(const QObject* object) { return object ? object->property("tag").toInt() : 0; }
+
+void TForm::placeAtFirstShow() {
+    if (placed_) return;
+    placed_ = true;
+    const QRect screen = platform::desktop().screenGeometry();
+    switch (placement_) {
+        case Placement::None:
+            return;
+        case Placement::CentreOnScreen:
+            move(centredOver(screen, frameGeometry().size(), screen.topLeft()));
+            return;
+        case Placement::CentreOverForm1:
+            move(centredOver(Form1->frameGeometry(), frameGeometry().size(), screen.topLeft()));
+            return;
+    }
+}
+
+void TForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (event->spontaneous()) return;
+    placeAtFirstShow();
+    platform::runGuarded([this] { FormShow(); });
+}
+
+void TForm::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (event->spontaneous()) return;
+    platform::runGuarded([this] { FormHide(); });
+}
+
+void TForm::closeEvent(QCloseEvent* event) {
+    platform::runGuarded([this] { FormClose(); });
+    event->accept();
+}
+
+void TForm::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    platform::runGuarded([this] { FormResize(); });
+}

@@ -1,0 +1,19 @@
+#include "Pictures.h"
+
+#include <QFile>
+
+#include "Failure.h"
+#include "Handler.h"
+#include "Image.h"
+#include "jpegdecode.h"
+
+QImage LoadJpegPicture(const QString& resource) {
+    QFile file(resource);
+    if (!file.open(QIODevice::ReadOnly))
+        throw platform::Failure(QStringLiteral("Cannot read the picture %1: %2").arg(resource, file.errorString()));
+    return DecodeJpeg(file.readAll());
+}
+
+void LoadEmblem(Image* control) {
+    platform::runGuarded([control] { control->setPicture(LoadJpegPicture(QStringLiteral(":/images/emblem.jpg"))); });
+}

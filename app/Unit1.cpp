@@ -1,0 +1,50 @@
+#include "Unit1.h"
+
+#include <QApplication>
+
+#include "Desktop.h"
+#include "Handler.h"
+#include "Pictures.h"
+#include "Unit2.h"
+#include "Unit5.h"
+#include "Unit8.h"
+#include "WindowSet.h"
+
+using platform::handler;
+
+TForm1::TForm1() {
+    setupUi(this);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_StyledBackground);
+    setPlacement(Placement::CentreOnScreen);
+    for (QLabel* label : {Label1, Label2, Label3, Label4, Label5, Label6}) label->adjustSize();
+    LoadEmblem(Image1);
+
+    connect(SpeedButton1, &QToolButton::clicked, this, handler(this, &TForm1::SpeedButton1Click));
+    connect(SpeedButton2, &QToolButton::clicked, this, handler(this, &TForm1::SpeedButton2Click));
+    connect(SpeedButton3, &QToolButton::clicked, this, handler(this, &TForm1::SpeedButton3Click));
+    connect(Image1, &Image::mouseDown, this, handler(this, &TForm1::Image1MouseDown));
+}
+
+void TForm1::FormCreate() { ContentRoot = platform::desktop().currentDirectory(); }
+
+void TForm1::ChooseLanguage(Language language) {
+    TMainForm* main = language == Language::Russian ? static_cast<TMainForm*>(Form2) : Form8;
+    DataModule5->OpenCourseDatabase(language);
+    DataModule5->ShowCurrentUser(main->StatusBar1);
+    hide();
+    main->show();
+}
+
+void TForm1::SpeedButton1Click() { ChooseLanguage(Language::Russian); }
+
+void TForm1::SpeedButton2Click() { ChooseLanguage(Language::Kazakh); }
+
+void TForm1::SpeedButton3Click() { close(); }
+
+void TForm1::Image1MouseDown() { platform::desktop().startSystemMove(this); }
+
+void TForm1::FormClose() {
+    // The controlling window: closing it, shown or hidden, ends the program.
+    QCoreApplication::quit();
+}

@@ -1,0 +1,10 @@
+#include "Unit8.h"
+
+namespace {
+const MainWindowLanguage kKazakh{Language::Kazakh, "SpeedButton3", QStringLiteral("Видеоматериал")};
+}
+
+TForm8::TForm8() : TMainForm(kKazakh) {
+    ui.setupUi(this);
+    bindControls();
+}

@@ -1,0 +1,3 @@
+#include "Unit9.h"
+
+TForm9::TForm9() : TViewer(Language::Kazakh) { setWindowTitle(QStringLiteral("Электрондык окулык")); }

@@ -1,0 +1,330 @@
+#include "DataSet.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include "Connection.h"
+#include "Failure.h"
+
+using platform::Failure;
+
+DataSet::DataSet(Connection* connection, QObject* parent) : QObject(parent), connection_(connection) {
+    connect(connection_, &Connection::closing, this, &DataSet::close);
+}
+
+DataSet::~DataSet() = default;
+
+void DataSet::setTableName(const QString& name) {
+    if (name == tableName_) return;
+    if (isActive()) throw Failure(QStringLiteral("Cannot perform this operation on an open dataset"));
+    tableName_ = name;
+}
+
+void DataSet::requireActive() const {
+    if (!isActive()) throw Failure(QStringLiteral("Cannot perform this operation on a closed dataset"));
+}
+
+void DataSet::open() {
+    if (isActive()) return;
+    connection_->open();
+    QSqlQuery query(connection_->database());
+    query.setForwardOnly(true);
+    const QString sql =
+        QStringLiteral("SELECT %1, * FROM %2").arg(connection_->rowKey(), quoteIdentifier(tableName_));
+    if (!query.exec(sql)) throw Failure(databaseMessage(query.lastError()));
+
+    const QSqlRecord record = query.record();
+    QStringList fields;
+    for (int i = 1; i < record.count(); ++i) fields << record.fieldName(i);
+    QList<Row> rows;
+    const int count = int(fields.size());
+    while (query.next()) {
+        Row row{query.value(0), {}};
+        row.values.reserve(count);
+        for (int i = 1; i <= count; ++i) row.values.append(query.value(i));
+        rows.append(std::move(row));
+    }
+    if (query.lastError().isValid()) throw Failure(databaseMessage(query.lastError()));
+
+    fields_ = fields;
+    rows_ = std::move(rows);
+    current_ = rows_.isEmpty() ? -1 : 0;
+    buffer_.clear();
+    modified_.clear();
+    state_ = State::Browse;
+    emit reset();
+    emit stateChanged();
+    emit currentChanged();
+}
+
+void DataSet::close() {
+    if (!isActive()) return;
+    rows_.clear();
+    fields_.clear();
+    buffer_.clear();
+    modified_.clear();
+    current_ = -1;
+    state_ = State::Inactive;
+    emit reset();
+    emit stateChanged();
+    emit currentChanged();
+}
+
+int DataSet::fieldIndex(const QString& name) const {
+    for (int i = 0; i < fields_.size(); ++i)
+        if (fields_[i].compare(name, Qt::CaseInsensitive) == 0) return i;
+    return -1;
+}
+
+int DataSet::field(const QString& name) const {
+    requireActive();
+    const int index = fieldIndex(name);
+    if (index < 0) throw Failure(QStringLiteral("Field '%1' not found").arg(name));
+    return index;
+}
+
+QVariant DataSet::value(int row, int field) const {
+    if (row < 0 || row >= rows_.size() || field < 0 || field >= fields_.size()) return {};
+    if (row == current_ && isEditing()) return buffer_.value(field);
+    return rows_[row].values.value(field);
+}
+
+QString DataSet::fieldText(int field) const {
+    const QVariant v = value(current_, field);
+    return v.isNull() ? QString() : v.toString();
+}
+
+QString DataSet::fieldText(const QString& name) const { return fieldText(field(name)); }
+
+void DataSet::setFieldText(const QString& name, const QString& text) { setValue(field(name), text); }
+
+void DataSet::setValue(int field, const QVariant& value) {
+    requireActive();
+    if (!isEditing()) throw Failure(QStringLiteral("Dataset not in edit or insert mode"));
+    if (field < 0 || field >= fields_.size()) throw Failure(QStringLiteral("Field index out of range"));
+    buffer_[field] = value;
+    modified_.insert(field);
+    emit rowChanged(current_);
+}
+
+void DataSet::setState(State state) {
+    if (state == state_) return;
+    state_ = state;
+    emit stateChanged();
+}
+
+void DataSet::setCurrent(int row) {
+    if (row == current_) return;
+    current_ = row;
+    emit currentChanged();
+}
+
+void DataSet::checkBrowseMode() {
+    requireActive();
+    if (!isEditing()) return;
+    if (isModified())
+        post();
+    else
+        cancel();
+}
+
+void DataSet::first() { moveTo(0); }
+
+void DataSet::last() {
+    checkBrowseMode();
+    moveTo(recordCount() - 1);
+}
+
+void DataSet::next() {
+    checkBrowseMode();
+    moveTo(current_ + 1);
+}
+
+void DataSet::prior() {
+    checkBrowseMode();
+    moveTo(current_ - 1);
+}
+
+void DataSet::moveTo(int row) {
+    checkBrowseMode();
+    if (rows_.isEmpty()) return;
+    setCurrent(qBound(0, row, recordCount() - 1));
+}
+
+bool DataSet::locate(const QString& fieldName, const QVariant& wanted) {
+    const int f = field(fieldName);
+    checkBrowseMode();
+    const QString wantedText = wanted.toString();
+    for (int row = 0; row < rows_.size(); ++row) {
+        const QVariant& v = rows_[row].values[f];
+        if (!v.isNull() && v.toString() == wantedText) {
+            setCurrent(row);
+            return true;
+        }
+    }
+    return false;
+}
+
+void DataSet::edit() {
+    requireActive();
+    if (isEditing()) return;
+    if (rows_.isEmpty()) {
+        insert();
+        return;
+    }
+    buffer_ = rows_[current_].values;
+    modified_.clear();
+    setState(State::Edit);
+}
+
+void DataSet::beginInsert(int at) {
+    checkBrowseMode();
+    rowBeforeInsert_ = current_;
+    Row row{QVariant(), QList<QVariant>(fields_.size())};
+    rows_.insert(at, row);
+    buffer_ = row.values;
+    modified_.clear();
+    current_ = at;
+    emit rowInserted(at);
+    setState(State::Insert);
+    emit currentChanged();
+}
+
+void DataSet::insert() {
+    requireActive();
+    checkBrowseMode();
+    beginInsert(rows_.isEmpty() ? 0 : current_);
+}
+
+void DataSet::append() {
+    requireActive();
+    checkBrowseMode();
+    beginInsert(recordCount());
+}
+
+void DataSet::cancel() {
+    if (state_ == State::Edit) {
+        buffer_.clear();
+        modified_.clear();
+        setState(State::Browse);
+        emit rowChanged(current_);
+    } else if (state_ == State::Insert) {
+        const int removed = current_;
+        rows_.removeAt(removed);
+        buffer_.clear();
+        modified_.clear();
+        // The row that was current before the insert becomes current again.
+        current_ = rows_.isEmpty() ? -1 : qBound(0, rowBeforeInsert_ < removed ? rowBeforeInsert_ : removed,
+                                                 recordCount() - 1);
+        emit rowRemoved(removed);
+        setState(State::Browse);
+        emit currentChanged();
+    }
+}
+
+QString DataSet::matchOriginal(const Row& row, QVariantList& bindings) const {
+    // The row must still hold what was read: a row changed or deleted by someone else is not
+    // overwritten silently.
+    QString where = connection_->rowKey() + QStringLiteral(" = ?");
+    bindings << row.key;
+    for (int i = 0; i < fields_.size(); ++i) {
+        where += QStringLiteral(" AND %1 IS ?").arg(quoteIdentifier(fields_[i]));
+        bindings << row.values[i];
+    }
+    return where;
+}
+
+void DataSet::failChangedByOthers() const {
+    throw Failure(
+        QStringLiteral("The row was changed or deleted by another user since it was read; your change is kept "
+                       "but was not stored"));
+}
+
+void DataSet::storeEdit() {
+    Row& row = rows_[current_];
+    QStringList sets;
+    QVariantList bindings;
+    for (int i = 0; i < fields_.size(); ++i) {
+        if (!modified_.contains(i)) continue;
+        sets << quoteIdentifier(fields_[i]) + QStringLiteral(" = ?");
+        bindings << buffer_[i];
+    }
+    if (!sets.isEmpty()) {
+        const QString where = matchOriginal(row, bindings);
+        QSqlQuery query(connection_->database());
+        query.prepare(
+            QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quoteIdentifier(tableName_), sets.join(u", "), where));
+        for (const QVariant& b : bindings) query.addBindValue(b);
+        if (!query.exec()) throw Failure(databaseMessage(query.lastError()));
+        if (query.numRowsAffected() != 1) failChangedByOthers();
+    }
+    row.values = buffer_;
+}
+
+void DataSet::storeInsert() {
+    QStringList names;
+    QStringList marks;
+    QVariantList bindings;
+    for (int i = 0; i < fields_.size(); ++i) {
+        if (!modified_.contains(i)) continue;
+        names << quoteIdentifier(fields_[i]);
+        marks << QStringLiteral("?");
+        bindings << buffer_[i];
+    }
+    QSqlQuery query(connection_->database());
+    if (names.isEmpty())
+        query.prepare(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(tableName_)));
+    else
+        query.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                          .arg(quoteIdentifier(tableName_), names.join(u", "), marks.join(u", ")));
+    for (const QVariant& b : bindings) query.addBindValue(b);
+    if (!query.exec()) throw Failure(databaseMessage(query.lastError()));
+    const QVariant key = query.lastInsertId();
+
+    // Read the stored row back, so that defaults the database filled in are what we hold.
+    QList<QVariant> stored = buffer_;
+    QSqlQuery reread(connection_->database());
+    reread.prepare(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(quoteIdentifier(tableName_), connection_->rowKey()));
+    reread.addBindValue(key);
+    if (reread.exec() && reread.next())
+        for (int i = 0; i < fields_.size(); ++i) stored[i] = reread.value(i);
+    rows_[current_] = Row{key, stored};
+}
+
+void DataSet::post() {
+    requireActive();
+    if (state_ == State::Edit)
+        storeEdit();
+    else if (state_ == State::Insert)
+        storeInsert();
+    else
+        return;
+    buffer_.clear();
+    modified_.clear();
+    setState(State::Browse);
+    emit rowChanged(current_);
+}
+
+void DataSet::remove() {
+    requireActive();
+    if (state_ == State::Insert) {
+        cancel();
+        return;
+    }
+    if (rows_.isEmpty()) throw Failure(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    if (state_ == State::Edit) cancel();
+    const Row& row = rows_[current_];
+    QVariantList bindings;
+    const QString where = matchOriginal(row, bindings);
+    QSqlQuery query(connection_->database());
+    query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteIdentifier(tableName_), where));
+    for (const QVariant& b : bindings) query.addBindValue(b);
+    if (!query.exec()) throw Failure(databaseMessage(query.lastError()));
+    if (query.numRowsAffected() != 1) failChangedByOthers();
+    const int removed = current_;
+    rows_.removeAt(removed);
+    current_ = rows_.isEmpty() ? -1 : qMin(removed, recordCount() - 1);
+    emit rowRemoved(removed);
+    emit currentChanged();
+}

@@ -1,0 +1,22 @@
+#include "Handler.h"
+
+#include <QString>
+
+#include "Desktop.h"
+#include "Failure.h"
+
+namespace platform {
+
+void runGuarded(const std::function<void()>& handler) noexcept {
+    try {
+        handler();
+    } catch (const Failure& failure) {
+        showErrorBox(failure.message());
+    } catch (const std::exception& error) {
+        showErrorBox(QString::fromUtf8(error.what()));
+    } catch (...) {
+        showErrorBox(QStringLiteral("Внутренняя ошибка программы"));
+    }
+}
+
+}  // namespace platform

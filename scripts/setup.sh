@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Shared set-up of ./run and ./test: installs the Debian packages the textbook needs when some are
+# missing, then configures and builds it (Release) in build/, which assembles the demo course in
+# build/course/. Quick when nothing changed.
+set -euo pipefail
+
+TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD="$TOP/build"
+
+PACKAGES=(
+    cmake g++ ninja-build pkg-config
+    qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-webengine-dev libgl-dev
+    libjpeg62-turbo-dev
+    xvfb xauth xdotool x11-utils
+    fonts-dejavu-core fonts-liberation
+)
+
+missing_packages() {
+    local p
+    for p in "${PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+    done
+}
+
+install_packages() {
+    local missing
+    missing=$(missing_packages)
+    [ -z "$missing" ] && return 0
+    echo "Installing missing Debian packages:" $missing
+    local sudo=()
+    if [ "$(id -u)" -ne 0 ]; then
+        if command -v sudo >/dev/null 2>&1 && sudo -n true 2>/dev/null; then
+            sudo=(sudo -n)
+        else
+            echo "These Debian packages are missing and cannot be installed without root:" >&2
+            echo "  $missing" >&2
+            echo "Install them as root (apt-get install $missing) or run this command with sudo rights." >&2
+            exit 1
+        fi
+    fi
+    export DEBIAN_FRONTEND=noninteractive
+    "${sudo[@]}" apt-get update -qq
+    # shellcheck disable=SC2086
+    "${sudo[@]}" apt-get install -y -qq --no-install-recommends $missing
+}
+
+build_textbook() {
+    if [ ! -f "$BUILD/CMakeCache.txt" ]; then
+        cmake -S "$TOP" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release
+    fi
+    cmake --build "$BUILD" --parallel "$(nproc)"
+}
+
+install_packages
+build_textbook

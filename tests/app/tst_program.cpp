@@ -1,0 +1,109 @@
+// The real program under Xvfb, driven with xdotool: the language window, the choice of Russian,
+// closing the main window ends the program, and the content root is left as it was.
+#include <QtTest>
+
+namespace {
+
+const QString kCourse = QStringLiteral(TEXTBOOK_BINARY_DIR "/course");
+const QString kProgram = QStringLiteral(TEXTBOOK_BINARY_DIR "/textbook");
+
+QString xdotool(const QStringList& args) {
+    QProcess p;
+    p.start(QStringLiteral("xdotool"), args);
+    p.waitForFinished(10000);
+    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
+}
+
+// The first visible window whose title is exactly the given one; empty after the timeout.
+QString waitForWindow(const QString& title, int timeoutMs = 30000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < timeoutMs) {
+        const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
+                                     u'^' + QRegularExpression::escape(title) + u'$'});
+        if (!ids.isEmpty()) return ids.split(u'\n').first();
+        QTest::qWait(100);
+    }
+    return {};
+}
+
+QSize windowSize(const QString& id) {
+    const QString geometry = xdotool({QStringLiteral("getwindowgeometry"), id});
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Geometry: (\\d+)x(\\d+)")).match(geometry);
+    return m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
+}
+
+void click(const QString& window, int x, int y) {
+    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x), QString::number(y),
+             QStringLiteral("click"), QStringLiteral("1")});
+}
+
+void copyTree(const QString& from, const QString& to) {
+    QDir().mkpath(to);
+    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        const QString target = to + path.mid(from.size());
+        if (it.fileInfo().isDir())
+            QDir().mkpath(target);
+        else
+            QFile::copy(path, target);
+    }
+}
+
+// Every file under a root with a hash of its contents.
+QMap<QString, QByteArray> snapshot(const QString& root) {
+    QMap<QString, QByteArray> files;
+    QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        QFile f(path);
+        f.open(QIODevice::ReadOnly);
+        files.insert(path.mid(root.size()), QCryptographicHash::hash(f.readAll(), QCryptographicHash::Sha256));
+    }
+    return files;
+}
+
+}  // namespace
+
+class TestProgram : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() {
+        if (qEnvironmentVariableIsEmpty("DISPLAY")) QSKIP("needs an X display (run under xvfb-run)");
+        QVERIFY2(QFile::exists(kProgram), "build the textbook first");
+        QVERIFY2(QFile::exists(kCourse + QStringLiteral("/Base/test.db")), "build the demo course first");
+    }
+
+    void chooseRussianThenCloseMainWindow() {
+        QTemporaryDir dir;
+        const QString root = dir.path() + QStringLiteral("/курс");
+        copyTree(kCourse, root);
+        const auto before = snapshot(root);
+
+        QProcess program;
+        program.setWorkingDirectory(root);
+        program.setProcessChannelMode(QProcess::ForwardedChannels);
+        program.start(kProgram, {});
+        QVERIFY(program.waitForStarted());
+
+        const QString language = waitForWindow(QStringLiteral("Выбор языка"));
+        QVERIFY2(!language.isEmpty(), "the language window did not appear");
+        QCOMPARE(windowSize(language), QSize(638, 452));
+
+        click(language, 450 + 33, 388 + 20);  // "Rus"
+        const QString main = waitForWindow(QStringLiteral("Электронный учебник"));
+        QVERIFY2(!main.isEmpty(), "the Russian main window did not appear");
+        QVERIFY(waitForWindow(QStringLiteral("Выбор языка"), 2000).isEmpty());
+
+        click(main, 827 + 14, 16 + 12);  // "X"
+        QVERIFY2(program.waitForFinished(15000), "the program did not end when its main window was closed");
+        QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(program.exitCode(), 0);
+        QCOMPARE(snapshot(root), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProgram)
+#include "tst_program.moc"
