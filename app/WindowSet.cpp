@@ -1,5 +1,7 @@
 #include "WindowSet.h"
 
+#include <QtGlobal>
+
 #include "Handler.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -39,6 +41,8 @@ void destroy(Window*& window) {
 }  // namespace
 
 void CreateWindowSet() {
+    // The pictures live in the windows library, which is linked statically.
+    Q_INIT_RESOURCE(images);
     Form1 = create<TForm1>();
     Form2 = create<TForm2>();
     Form3 = create<TForm3>();

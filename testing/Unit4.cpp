@@ -8,3 +8,5 @@ TForm4::TForm4() {
 }
 
 void TForm4::BindDataSources() {}
+
+void StartTest(Language) {}

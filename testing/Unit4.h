@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ContentRules.h"
 #include "Form.h"
 
 // The testing window: twenty consecutive questions of the chosen language's bank.
@@ -11,3 +12,6 @@ public:
     // Binds the question and answer displays to the data module's question bank once it exists.
     void BindDataSources();
 };
+
+// Starts a test in a language, from its main window when that is visible, else from its viewer.
+void StartTest(Language language);
