@@ -3,6 +3,8 @@
 #include <QImageReader>
 #include <QRect>
 
+#include <array>
+#include <cstring>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -22,23 +24,63 @@ struct Run {
     friend bool operator==(const Run&, const Run&) = default;
 };
 
-void CollectKeptRuns(const QRgb* line, int width, std::vector<Run>& runs)
+template <typename Pixel, typename IsCut>
+void CollectKeptRuns(const Pixel* line, int width, const IsCut& isCut, std::vector<Run>& runs)
 {
     runs.clear();
     int x = 0;
     while (x < width) {
-        while (x < width && IsWhite(line[x])) {
+        while (x < width && isCut(line[x])) {
             ++x;
         }
         if (x == width) {
             break;
         }
         const int left = x;
-        while (x < width && !IsWhite(line[x])) {
+        while (x < width && !isCut(line[x])) {
             ++x;
         }
         runs.push_back({left, x});
     }
+}
+
+// Rectangles go out in the order QRegion keeps them itself: bands top to bottom, left to right within a band,
+// every rectangle of a band equally tall. Runs never touch, so no rectangles abut or overlap. A row whose runs
+// repeat the row above makes that row's band one pixel taller instead of starting a new one.
+template <typename LineAt, typename IsCut>
+QRegion BuildRegion(int width, int height, const LineAt& lineAt, const IsCut& isCut)
+{
+    std::vector<QRect> rects;
+    std::vector<Run> previous;
+    std::vector<Run> current;
+    std::size_t bandStart = 0;
+    for (int y = 0; y < height; ++y) {
+        const auto* line = lineAt(y);
+        // Most rows of a window mask repeat the row above byte for byte; comparing memory is far cheaper than
+        // finding the runs again.
+        const bool repeated = y > 0 && std::memcmp(line, lineAt(y - 1), sizeof(*line) * width) == 0;
+        if (!repeated) {
+            CollectKeptRuns(line, width, isCut, current);
+            if (current != previous) {
+                bandStart = rects.size();
+                for (const Run& run : current) {
+                    rects.emplace_back(run.left, y, run.right - run.left, 1);
+                }
+                std::swap(previous, current);
+                continue;
+            }
+        }
+        // Same runs as the row above: its band grows by a row (a no-op below a wholly white row).
+        for (std::size_t i = bandStart; i < rects.size(); ++i) {
+            rects[i].setBottom(y);
+        }
+    }
+
+    QRegion region;
+    if (!rects.empty()) {
+        region.setRects(rects.data(), static_cast<int>(rects.size()));
+    }
+    return region;
 }
 
 }  // namespace
@@ -50,36 +92,21 @@ QRegion CreateMaskRegion(const QImage& mask)
     if (width <= 0 || height <= 0) {
         return {};
     }
-    // One conversion up front lets the scan below walk plain 32-bit words, whatever the file's format.
-    const QImage pixels = mask.convertToFormat(QImage::Format_RGB32);
-
-    // Rectangles go out in the order QRegion keeps them itself: bands top to bottom, left to right within a
-    // band, every rectangle of a band equally tall. Runs never touch, so no rectangles abut or overlap.
-    // A row whose runs repeat the row above just makes the current band one pixel taller.
-    std::vector<QRect> rects;
-    std::vector<Run> previous;
-    std::vector<Run> current;
-    std::size_t bandStart = 0;
-    for (int y = 0; y < height; ++y) {
-        CollectKeptRuns(reinterpret_cast<const QRgb*>(pixels.constScanLine(y)), width, current);
-        if (!current.empty() && current == previous) {
-            for (std::size_t i = bandStart; i < rects.size(); ++i) {
-                rects[i].setBottom(y);
-            }
-        } else {
-            bandStart = rects.size();
-            for (const Run& run : current) {
-                rects.emplace_back(run.left, y, run.right - run.left, 1);
-            }
+    if (mask.format() == QImage::Format_Indexed8) {
+        // Palette masks (the usual BMP) are read by index: half the time of converting the whole picture.
+        // Indexes past the colour table count as kept, as QImage reads them as black.
+        std::array<bool, 256> cut{};
+        const QList<QRgb> table = mask.colorTable();
+        for (qsizetype i = 0; i < table.size() && i < 256; ++i) {
+            cut[static_cast<std::size_t>(i)] = IsWhite(table[i]);
         }
-        std::swap(previous, current);
+        return BuildRegion(
+            width, height, [&](int y) { return mask.constScanLine(y); }, [&](uchar index) { return cut[index]; });
     }
-
-    QRegion region;
-    if (!rects.empty()) {
-        region.setRects(rects.data(), static_cast<int>(rects.size()));
-    }
-    return region;
+    // One conversion up front lets the scan walk plain 32-bit words, whatever the file's format.
+    const QImage pixels = mask.convertToFormat(QImage::Format_RGB32);
+    return BuildRegion(
+        width, height, [&](int y) { return reinterpret_cast<const QRgb*>(pixels.constScanLine(y)); }, IsWhite);
 }
 
 QRegion CreateMaskRegionPerStrip(const QImage& mask)
