@@ -17,3 +17,10 @@ QImage LoadJpegPicture(const QString& resource) {
 void LoadEmblem(Image* control) {
     platform::runGuarded([control] { control->setPicture(LoadJpegPicture(QStringLiteral(":/images/emblem.jpg"))); });
 }
+
+QList<QIcon> TreePictures() {
+    const QPixmap strip(QStringLiteral(":/images/treeicons.png"));
+    QList<QIcon> pictures;
+    for (int i = 0; i < 5; ++i) pictures << QIcon(strip.copy(i * 16, 0, 16, 16));
+    return pictures;
+}

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QIcon>
 #include <QImage>
+#include <QList>
 #include <QString>
 
 class Image;
@@ -10,3 +12,5 @@ class Image;
 QImage LoadJpegPicture(const QString& resource);
 // Shows the emblem picture in a picture control.
 void LoadEmblem(Image* control);
+// The five 16 x 16 pictures of the chapter trees: folder, page, closed book, open book, video.
+QList<QIcon> TreePictures();

@@ -1,11 +1,15 @@
 #include "Unit1.h"
 
 #include <QApplication>
+#include <QTimer>
+
+#include "BrowserWarmUp.h"
 
 #include "Desktop.h"
 #include "Handler.h"
 #include "Pictures.h"
 #include "Unit2.h"
+#include "Viewer.h"
 #include "Unit5.h"
 #include "Unit8.h"
 #include "WindowSet.h"
@@ -34,6 +38,13 @@ void TForm1::ChooseLanguage(Language language) {
     DataModule5->ShowCurrentUser(main->StatusBar1);
     hide();
     main->show();
+    // The chosen language's viewer starts its page once the main window is up.
+    QTimer::singleShot(0, main, [main] {
+        if (BrowserWarmUpEnabled()) {
+            main->Viewer()->WarmUp();
+            ReleaseBrowserWarmUp();
+        }
+    });
 }
 
 void TForm1::SpeedButton1Click() { ChooseLanguage(Language::Russian); }
@@ -43,6 +54,14 @@ void TForm1::SpeedButton2Click() { ChooseLanguage(Language::Kazakh); }
 void TForm1::SpeedButton3Click() { close(); }
 
 void TForm1::Image1MouseDown() { platform::desktop().startSystemMove(this); }
+
+void TForm1::paintEvent(QPaintEvent* event) {
+    TForm::paintEvent(event);
+    if (painted_) return;
+    painted_ = true;
+    // The first frame is on screen: now the browser engine may start.
+    QTimer::singleShot(0, this, [] { StartBrowserEngine(); });
+}
 
 void TForm1::FormClose() {
     // The controlling window: closing it, shown or hidden, ends the program.

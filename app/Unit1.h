@@ -22,7 +22,10 @@ public:
 
 protected:
     void FormClose() override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void ChooseLanguage(Language language);
+
+    bool painted_ = false;
 };

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <unistd.h>
 
+#include "BrowserWarmUp.h"
 #include "Desktop.h"
 #include "Unit1.h"
 #include "WindowSet.h"
@@ -15,6 +16,7 @@ int main(int argc, char* argv[]) {
     // Hiding every window does not end the program: only closing the language window does.
     application.setQuitOnLastWindowClosed(false);
 
+    EnableBrowserWarmUp();
     CreateWindowSet();
     Form1->show();
     application.exec();

@@ -1,12 +1,23 @@
 #include "MainForm.h"
 
+#include <QGroupBox>
 #include <QToolButton>
 
+#include "CourseOutline.h"
 #include "Desktop.h"
 #include "Handler.h"
+#include "Image.h"
+#include "Pictures.h"
 #include "StatusBar.h"
+#include "TreeView.h"
 #include "Unit1.h"
+#include "Unit3.h"
+#include "Unit4.h"
+#include "Unit5.h"
+#include "Unit6.h"
+#include "Unit9.h"
 #include "WindowSet.h"
+#include "WindowShape.h"
 
 using platform::handler;
 
@@ -16,20 +27,98 @@ TMainForm::TMainForm(const MainWindowLanguage& language) : Variant(language) {
 }
 
 void TMainForm::bindControls() {
-    StatusBar1 = findChild<StatusBar*>(QStringLiteral("StatusBar1"));
-    CloseButton = findChild<QToolButton*>(QString::fromLatin1(Variant.closeButton));
-    Q_ASSERT(StatusBar1 && CloseButton);
+    auto find = [this]<class T>(T*& control, const QString& name) {
+        control = findChild<T*>(name);
+        Q_ASSERT_X(control, "TMainForm", qPrintable(name));
+    };
+    find(Image1, QStringLiteral("Image1"));
+    find(Image2, QStringLiteral("Image2"));
+    find(StatusBar1, QStringLiteral("StatusBar1"));
+    find(CloseButton, QString::fromLatin1(Variant.closeButton));
+    find(SpeedButton1, QStringLiteral("SpeedButton1"));
+    find(test5, QStringLiteral("test5"));
+    find(GroupBox1, QStringLiteral("GroupBox1"));
+    find(TreeView1, QStringLiteral("TreeView1"));
+
+    // The background lies beneath every other control.
+    Image1->lower();
+    LoadEmblem(Image2);
+    fillChapterTree();
+
     connect(CloseButton, &QToolButton::clicked, this, handler(this, &TMainForm::SpeedButton2Click));
+    connect(SpeedButton1, &QToolButton::clicked, this, handler(this, &TMainForm::SpeedButton1Click));
+    connect(test5, &QToolButton::clicked, this, handler(this, &TMainForm::test5Click));
     connect(StatusBar1, &StatusBar::mouseMoved, this, handler(this, &TMainForm::StatusBar1MouseMove));
+    connect(TreeView1, &TreeView::doubleClicked, this, handler(this, &TMainForm::TreeView1DblClick));
+    connect(Image1, &Image::mouseDown, this, handler(this, &TMainForm::Image1MouseDown));
+    connect(Image2, &Image::mouseDown, this, handler(this, &TMainForm::Image1MouseDown));
 }
 
-void TMainForm::FormCreate() { ContentRoot = platform::desktop().currentDirectory(); }
+void TMainForm::fillChapterTree() {
+    const QList<QIcon> pictures = TreePictures();
+    auto icon = [&pictures](int normal, int selected) {
+        QIcon both = pictures.value(normal);
+        both.addPixmap(pictures.value(selected).pixmap(16, 16), QIcon::Selected);
+        return both;
+    };
+    for (const ChapterEntry& entry : ChapterTree(Variant.language)) {
+        auto* top = new QTreeWidgetItem(TreeView1, {entry.label});
+        top->setIcon(0, icon(entry.normalPicture, entry.selectedPicture));
+        top->setFlags(top->flags() | Qt::ItemIsEditable);
+        for (const ChapterItem& item : entry.items) {
+            auto* child = new QTreeWidgetItem(top, {item.label});
+            child->setIcon(0, icon(item.normalPicture, item.selectedPicture));
+            child->setFlags(child->flags() | Qt::ItemIsEditable);
+        }
+    }
+    TreeView1->collapseAll();
+}
+
+TViewer* TMainForm::Viewer() const {
+    return Variant.language == Language::Russian ? static_cast<TViewer*>(Form3) : Form9;
+}
+
+void TMainForm::FormCreate() {
+    ContentRoot = platform::desktop().currentDirectory();
+    ShapeWindow(this, Image1, QStringLiteral(":/images/background2.jpg"), QStringLiteral(":/images/DW1.bmp"));
+}
+
+void TMainForm::TreeView1DblClick() {
+    QTreeWidgetItem* selected = TreeView1->currentItem();
+    if (!selected) return;  // nothing chosen yet: nothing to open
+    QTreeWidgetItem* top = selected->parent() ? selected->parent() : selected;
+    const QString page = top->text(0);
+    TViewer* viewer = Viewer();
+    if (selected == top) {
+        viewer->ShowPage(PageAddress(ContentRoot, Variant.language, page));
+    } else {
+        const int position = top->indexOfChild(selected) + 1;  // the position, not the number in the label
+        if (page == Variant.videoRoot) {
+            PlayVideo(ContentRoot, position);
+            return;
+        }
+        viewer->ShowPage(SectionAddress(ContentRoot, Variant.language, page, position));
+    }
+    DataModule5->RecordChapter(selected->text(0));
+    DataModule5->ShowCurrentUser(StatusBar1);
+    viewer->show();
+    hide();
+}
+
+void TMainForm::SpeedButton1Click() {
+    Form6->show();
+    Form6->Tag = Variant.registerTag;
+}
 
 void TMainForm::SpeedButton2Click() { close(); }
+
+void TMainForm::test5Click() { StartTest(Variant.language); }
 
 void TMainForm::StatusBar1MouseMove() {
     StatusBar1->setToolTip(StatusBar1->panelText(2) + QStringLiteral(" - ") + StatusBar1->panelText(4));
 }
+
+void TMainForm::Image1MouseDown() { platform::desktop().startSystemMove(this); }
 
 void TMainForm::FormClose() {
     // Closing a main window ends the program, through the controlling window.

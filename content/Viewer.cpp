@@ -1,7 +1,110 @@
 #include "Viewer.h"
 
-#include "Desktop.h"
+#include <QMenuBar>
+#include <QVBoxLayout>
+#include <QWebEngineView>
 
-TViewer::TViewer(Language language) : Variant(language) { setWindowFlags(Qt::Window); }
+#include "CourseOutline.h"
+#include "Desktop.h"
+#include "Failure.h"
+#include "Handler.h"
+#include "MainForm.h"
+#include "Unit2.h"
+#include "Unit4.h"
+#include "Unit5.h"
+#include "Unit8.h"
+#include "WindowSet.h"
+
+TViewer::TViewer(Language language) : Variant(language) {
+    setWindowFlags(Qt::Window);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    MainMenu1 = new QMenuBar(this);
+    layout->setMenuBar(MainMenu1);
+    // The pane is placed and sized by the window's own rule, not by the layout.
+    auto* client = new QWidget(this);
+    layout->addWidget(client);
+    WebBrowser1 = new QWebEngineView(client);
+    WebBrowser1->move(0, 0);
+    buildMenu();
+}
+
+void TViewer::buildMenu() {
+    for (const MenuEntry& entry : WeekMenu(Variant)) {
+        QAction* action;
+        if (entry.items.isEmpty()) {
+            action = MainMenu1->addAction(entry.caption);
+        } else {
+            QMenu* menu = MainMenu1->addMenu(entry.caption);
+            action = menu->menuAction();
+            for (const MenuItem& item : entry.items) {
+                QAction* sub = menu->addAction(item.caption);
+                sub->setProperty("tag", item.tag);
+                connect(sub, &QAction::triggered, this, [this, sub] { platform::runGuarded([&] { svChange(sub); }); });
+            }
+        }
+        action->setProperty("tag", entry.tag);
+        if (entry.tag == kTestTag) {
+            N4 = action;
+            connect(action, &QAction::triggered, this, platform::handler(this, &TViewer::N4Click));
+        } else if (entry.tag == kExitTag) {
+            N5 = action;
+            connect(action, &QAction::triggered, this, platform::handler(this, &TViewer::N5Click));
+        } else if (entry.items.isEmpty()) {
+            connect(action, &QAction::triggered, this,
+                    [this, action] { platform::runGuarded([&] { svChange(action); }); });
+        }
+    }
+}
 
 void TViewer::FormCreate() { ContentRoot = platform::desktop().currentDirectory(); }
+
+void TViewer::ShowPage(const QString& address) {
+    const QUrl url = AddressUrl(address);
+    if (!url.isValid()) throw platform::Failure(QStringLiteral("Неверный адрес страницы: %1").arg(address));
+    LastAddress = address;
+    WebBrowser1->setUrl(url);
+}
+
+void TViewer::WarmUp() {
+    if (WebBrowser1->url().isEmpty()) WebBrowser1->setUrl(QUrl(QStringLiteral("about:blank")));
+}
+
+void TViewer::svChange(QAction* item) {
+    const int tag = tagOf(item);
+    // The parent's caption: the submenu holding the item, or nothing for an item on the menu bar.
+    QString parent;
+    for (QObject* holder : item->associatedObjects())
+        if (auto* menu = qobject_cast<QMenu*>(holder)) parent = menu->title();
+    TMainForm* main = Variant == Language::Russian ? static_cast<TMainForm*>(Form2) : Form8;
+    if (tag == 1 || (tag >= 2 && tag <= 9)) {
+        DataModule5->RecordChapter(MenuChapterText(parent, item->text()));
+        ShowPage(tag == 1 ? PageAddress(ContentRoot, Variant, item->text())
+                          : SectionAddress(ContentRoot, Variant, parent, tag - 1));
+        DataModule5->ShowCurrentUser(main->StatusBar1);
+    } else if (tag >= 21 && tag <= 25) {
+        PlayVideo(ContentRoot, tag - 20);
+    }
+}
+
+void TViewer::N4Click() { StartTest(Variant); }
+
+void TViewer::N5Click() { close(); }
+
+void TViewer::FormShow() {
+    // The work area's right and bottom coordinates become the outer width and height.
+    const QRect area = platform::desktop().workArea();
+    const QSize frame = frameGeometry().size() - geometry().size();
+    move(0, 0);
+    resize(area.x() + area.width() - frame.width(), area.y() + area.height() - frame.height());
+}
+
+void TViewer::FormResize() {
+    const QSize outer = frameGeometry().size();
+    WebBrowser1->resize(outer.width() - 10, outer.height() - 80);
+}
+
+void TViewer::FormClose() {
+    TMainForm* main = Variant == Language::Russian ? static_cast<TMainForm*>(Form2) : Form8;
+    main->show();
+}

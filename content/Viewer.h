@@ -3,8 +3,12 @@
 #include "ContentRules.h"
 #include "Form.h"
 
+class QAction;
+class QMenuBar;
+class QWebEngineView;
+
 // A content viewer: a framed window filling the desktop's work area, with the browser pane and the
-// week menu of one language.
+// week menu of one language. TForm3 and TForm9 differ in their language only.
 class TViewer : public TForm {
     Q_OBJECT
 
@@ -13,6 +17,30 @@ public:
 
     const Language Variant;
     QString ContentRoot;
+    // The address last handed to the browser pane.
+    QString LastAddress;
+
+    QMenuBar* MainMenu1 = nullptr;
+    QWebEngineView* WebBrowser1 = nullptr;
+    QAction* N4 = nullptr;  // the test item
+    QAction* N5 = nullptr;  // the exit item
 
     void FormCreate() override;
+    // Hands an address to the browser pane; the page loads while the viewer is hidden too.
+    void ShowPage(const QString& address);
+    // Every week-menu item with an action but the test and the exit.
+    void svChange(QAction* item);
+    void N4Click();
+    void N5Click();
+
+    // Starts the browser engine with an empty page, so that the first real page opens at once.
+    void WarmUp();
+
+protected:
+    void FormShow() override;
+    void FormResize() override;
+    void FormClose() override;
+
+private:
+    void buildMenu();
 };

@@ -6,6 +6,18 @@
 #include <QSqlRecord>
 #include <QTest>
 #include <QUuid>
+#include <unistd.h>
+
+namespace {
+// As the program does in main: the browser engine needs a shared GL context set before the
+// application starts, and refuses to start as root unless its sandbox is off.
+void prepareBrowserEngine() {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+}
+}  // namespace
+Q_CONSTRUCTOR_FUNCTION(prepareBrowserEngine)
 
 namespace fixture {
 
