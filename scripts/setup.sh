@@ -8,7 +8,7 @@ TOP=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 BUILD="$TOP/build"
 
 PACKAGES=(
-    cmake g++ ninja-build pkg-config
+    cmake g++ ninja-build pkg-config mdbtools-dev
     qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-webengine-dev libgl-dev
     libjpeg62-turbo-dev
     xvfb xauth xdotool x11-utils

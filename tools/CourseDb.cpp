@@ -6,7 +6,14 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <QStringDecoder>
+#include <QUrl>
 #include <QUuid>
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <system_error>
 
 #include "Failure.h"
 
@@ -21,12 +28,36 @@ QStringList QuestionBankFields() {
 
 QStringList UserRegisterFields() { return {QStringLiteral("user"), QStringLiteral("glava")}; }
 
-Table ParseCsv(const QString& tableName, const QString& text) {
-    QList<QStringList> records;
+QStringList CourseFields(const QString& table) {
+    if (table == u"test" || table == u"test_kz") return QuestionBankFields();
+    if (table == u"user1") return UserRegisterFields();
+    return {};
+}
+
+bool IsIntegerField(const Table& table, const QString& field) {
+    return field.compare(u"num", Qt::CaseInsensitive) == 0 || table.integerFields.contains(field);
+}
+
+std::optional<qlonglong> WholeNumber(const QString& text) {
+    const QString trimmed = text.trimmed();
+    bool ok = false;
+    const qlonglong n = trimmed.toLongLong(&ok);
+    if (ok) return n;
+    // Access files and spreadsheets may hold a number field as "12.0000".
+    const double d = trimmed.toDouble(&ok);
+    if (ok && std::isfinite(d) && d == std::trunc(d) && std::fabs(d) < 9.0e15) return static_cast<qlonglong>(d);
+    return std::nullopt;
+}
+
+// ---- CSV ----
+
+QList<CsvRecord> ParseCsvRecords(const QString& source, const QString& text) {
+    QList<CsvRecord> records;
     QStringList record;
     QString field;
     bool quoted = false;
     bool fieldStarted = false;
+    bool blank = true;
     int line = 1;
     int recordLine = 1;
     auto endField = [&] {
@@ -36,11 +67,13 @@ Table ParseCsv(const QString& tableName, const QString& text) {
     };
     auto endRecord = [&] {
         endField();
-        records << record;
+        records << CsvRecord{recordLine, record, blank};
         record.clear();
+        blank = true;
         recordLine = line;
     };
-    for (qsizetype i = 0; i < text.size(); ++i) {
+    const qsizetype start = text.startsWith(QChar(0xFEFF)) ? 1 : 0;  // spreadsheets write a BOM
+    for (qsizetype i = start; i < text.size(); ++i) {
         const QChar c = text[i];
         if (quoted) {
             if (c == u'"') {
@@ -58,9 +91,10 @@ Table ParseCsv(const QString& tableName, const QString& text) {
         }
         if (c == u'"') {
             if (fieldStarted)
-                throw Failure(QStringLiteral("%1, line %2: a quote inside an unquoted field").arg(tableName).arg(line));
+                throw Failure(QStringLiteral("%1, line %2: a quote inside an unquoted field").arg(source).arg(line));
             quoted = true;
             fieldStarted = true;
+            blank = false;
         } else if (c == u',') {
             endField();
         } else if (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n') {
@@ -71,31 +105,144 @@ Table ParseCsv(const QString& tableName, const QString& text) {
         } else {
             field += c;
             fieldStarted = true;
+            blank = false;
         }
     }
-    if (quoted) throw Failure(QStringLiteral("%1, line %2: a quoted field is not closed").arg(tableName).arg(recordLine));
+    if (quoted) throw Failure(QStringLiteral("%1, line %2: a quoted field is not closed").arg(source).arg(recordLine));
     if (fieldStarted || !record.isEmpty()) endRecord();
-    if (records.isEmpty()) throw Failure(QStringLiteral("%1: no header row").arg(tableName));
+    return records;
+}
 
-    Table table{tableName, records.takeFirst(), {}};
-    for (int r = 0; r < records.size(); ++r) {
-        if (records[r].size() != table.fields.size())
-            throw Failure(QStringLiteral("%1, record %2: %3 fields where the header has %4")
-                              .arg(tableName)
-                              .arg(r + 1)
-                              .arg(records[r].size())
-                              .arg(table.fields.size()));
+namespace {
+
+// The records after the header but the blank ones, each with the header's number of fields.
+QList<CsvRecord> dataRecords(const QString& where, const QList<CsvRecord>& records) {
+    if (records.isEmpty()) throw Failure(QStringLiteral("%1: no header row").arg(where));
+    const qsizetype width = records.first().fields.size();
+    QList<CsvRecord> data;
+    for (qsizetype r = 1; r < records.size(); ++r) {
+        const CsvRecord& record = records[r];
+        if (record.blank) continue;
+        if (record.fields.size() != width)
+            throw Failure(QStringLiteral("%1, line %2: %3 fields where the header has %4")
+                              .arg(where)
+                              .arg(record.line)
+                              .arg(record.fields.size())
+                              .arg(width));
+        data << record;
     }
-    table.rows = std::move(records);
+    return data;
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw Failure(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    return file.readAll();
+}
+
+}  // namespace
+
+Table ParseCsv(const QString& tableName, const QString& text, const QString& source) {
+    const QString where = source.isEmpty() ? tableName : source;
+    const QList<CsvRecord> records = ParseCsvRecords(where, text);
+    Table table{tableName, records.isEmpty() ? QStringList() : records.first().fields, {}};
+    for (const CsvRecord& record : dataRecords(where, records)) table.rows << record.fields;
     return table;
 }
 
 Table ReadCsvFile(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw Failure(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-    return ParseCsv(QFileInfo(path).completeBaseName(), QString::fromUtf8(file.readAll()));
+    return ParseCsv(QFileInfo(path).completeBaseName(), DecodeUtf8(path, readFile(path)), path);
 }
+
+Table ReadCsvForImport(const QString& path, const QString& tableName) {
+    const QList<CsvRecord> records = ParseCsvRecords(path, DecodeUtf8(path, readFile(path)));
+    const QList<CsvRecord> data = dataRecords(path, records);
+    const QStringList header = records.first().fields;
+    QStringList fields = CourseFields(tableName);
+    QList<qsizetype> columns;
+    if (fields.isEmpty()) {
+        fields = header;
+        for (qsizetype c = 0; c < header.size(); ++c) columns << c;
+    } else {
+        QStringList missing;
+        for (const QString& field : fields) {
+            qsizetype found = -1;
+            for (qsizetype c = 0; c < header.size() && found < 0; ++c)
+                if (header[c].trimmed().compare(field, Qt::CaseInsensitive) == 0) found = c;
+            if (found < 0) missing << field;
+            columns << found;
+        }
+        if (!missing.isEmpty())
+            throw Failure(QStringLiteral("%1, line 1: no column %2 for the table %3 (the header has: %4)")
+                              .arg(path, QStringLiteral("\"") + missing.join(QStringLiteral("\", \"")) + u'"',
+                                   tableName, header.join(QStringLiteral(", "))));
+    }
+    Table table{tableName, fields, {}};
+    for (const CsvRecord& record : data) {
+        QStringList row;
+        for (qsizetype f = 0; f < fields.size(); ++f) {
+            QString value = record.fields[columns[f]];
+            if (IsIntegerField(table, fields[f]) && !value.trimmed().isEmpty()) {
+                const std::optional<qlonglong> number = WholeNumber(value);
+                if (!number)
+                    throw Failure(QStringLiteral("%1, line %2: %3 is not a whole number: \"%4\"")
+                                      .arg(path)
+                                      .arg(record.line)
+                                      .arg(fields[f], value));
+                value = QString::number(*number);
+            }
+            row << value;
+        }
+        table.rows << row;
+    }
+    return table;
+}
+
+QString DecodeUtf8(const QString& source, const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(bytes);
+    if (!decoder.hasError()) return text;
+    // Find the line to name: decode line by line until one fails.
+    int line = 1;
+    for (const QByteArray& part : bytes.split('\n')) {
+        QStringDecoder probe(QStringDecoder::Utf8);
+        const QString decoded = probe.decode(part);  // decode() is lazy: converting runs it
+        if (probe.hasError()) break;
+        ++line;
+    }
+    throw Failure(
+        QStringLiteral("%1, line %2: the text is not UTF-8; save the file as CSV in UTF-8").arg(source).arg(line));
+}
+
+namespace {
+
+QString csvField(const QString& value, bool blankRow) {
+    static const QString special = QStringLiteral(",\"\r\n");
+    bool needsQuotes = blankRow;  // unquoted, a row of empty fields would read as a blank line
+    for (const QChar c : value) needsQuotes = needsQuotes || special.contains(c);
+    if (!needsQuotes) return value;
+    QString quoted = value;
+    quoted.replace(u'"', QStringLiteral("\"\""));
+    return u'"' + quoted + u'"';
+}
+
+QString csvLine(const QStringList& fields) {
+    const bool blankRow = std::all_of(fields.cbegin(), fields.cend(), [](const QString& f) { return f.isEmpty(); });
+    QStringList out;
+    for (const QString& f : fields) out << csvField(f, blankRow);
+    return out.join(u',') + QStringLiteral("\r\n");
+}
+
+}  // namespace
+
+QByteArray WriteCsv(const Table& table) {
+    QString text = csvLine(table.fields);
+    for (const QStringList& row : table.rows) text += csvLine(row);
+    return text.toUtf8();
+}
+
+// ---- SQLite ----
 
 namespace {
 
@@ -105,53 +252,134 @@ QString quote(const QString& name) {
     return u'"' + q + u'"';
 }
 
-QString columnType(const QString& field) {
-    return field.compare(u"num", Qt::CaseInsensitive) == 0 ? QStringLiteral("INTEGER") : QStringLiteral("TEXT");
-}
-
 void exec(QSqlQuery& query, const QString& sql) {
     if (!query.exec(sql)) throw Failure(query.lastError().databaseText() + QStringLiteral(" (") + sql + u')');
 }
 
-void writeTables(QSqlDatabase& db, const QList<Table>& tables) {
-    QSqlQuery query(db);
-    exec(query, QStringLiteral("BEGIN"));
-    for (const Table& table : tables) {
-        QStringList columns;
-        for (const QString& f : table.fields) columns << quote(f) + u' ' + columnType(f);
-        exec(query, QStringLiteral("CREATE TABLE %1 (%2)").arg(quote(table.name), columns.join(u", ")));
-        QStringList names, marks;
-        for (const QString& f : table.fields) {
-            names << quote(f);
-            marks << QStringLiteral("?");
+// One connection of its own to a database file, closed and removed when it goes.
+class Connection {
+public:
+    enum Mode { ReadOnly, ReadWrite, Create };
+
+    Connection(const QString& path, Mode mode)
+        : name_(QStringLiteral("coursedb-") + QUuid::createUuid().toString(QUuid::WithoutBraces)) {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        if (mode == Create) {
+            db.setDatabaseName(path);
+        } else {
+            // A URI with a mode: SQLite must never create a missing file here.
+            const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
+            db.setDatabaseName(uri + (mode == ReadOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
         }
-        QSqlQuery insert(db);
-        if (!insert.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(quote(table.name), names.join(u", "), marks.join(u", "))))
-            throw Failure(insert.lastError().databaseText());
-        for (int r = 0; r < table.rows.size(); ++r) {
-            const QStringList& row = table.rows[r];
-            for (int f = 0; f < table.fields.size(); ++f) {
-                const QString& text = row.value(f);
-                if (columnType(table.fields[f]) == u"INTEGER") {
-                    bool ok = false;
-                    const qlonglong n = text.toLongLong(&ok);
-                    if (!ok && !text.isEmpty())
-                        throw Failure(QStringLiteral("%1, record %2: %3 is not a whole number: %4")
-                                          .arg(table.name)
-                                          .arg(r + 1)
-                                          .arg(table.fields[f], text));
-                    insert.addBindValue(ok ? QVariant(n) : QVariant());
-                } else {
-                    insert.addBindValue(text);
-                }
+        if (!db.open()) {
+            const QString why = db.lastError().databaseText();
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(name_);
+            throw Failure(QStringLiteral("Cannot open %1: %2").arg(path, why));
+        }
+        if (mode != Create) {
+            // SQLite opens lazily; reading the schema tells a database from any other file.
+            QSqlQuery probe(db);
+            if (!probe.exec(QStringLiteral("SELECT count(*) FROM sqlite_master"))) {
+                const QString why = probe.lastError().databaseText();
+                probe = QSqlQuery();
+                db.close();
+                db = QSqlDatabase();
+                QSqlDatabase::removeDatabase(name_);
+                throw Failure(QStringLiteral("%1 is not a course database: %2").arg(path, why));
             }
-            if (!insert.exec())
-                throw Failure(
-                    QStringLiteral("%1, record %2: %3").arg(table.name).arg(r + 1).arg(insert.lastError().databaseText()));
         }
     }
-    exec(query, QStringLiteral("COMMIT"));
+    ~Connection() {
+        QSqlDatabase::database(name_, false).close();
+        QSqlDatabase::removeDatabase(name_);
+    }
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    QSqlDatabase db() const { return QSqlDatabase::database(name_, false); }
+
+private:
+    QString name_;
+};
+
+QStringList tablesOf(const Connection& connection) {
+    QStringList tables;
+    QSqlQuery query(connection.db());
+    exec(query, QStringLiteral("SELECT name FROM sqlite_master WHERE type = 'table' ORDER BY rowid"));
+    while (query.next()) tables << query.value(0).toString();
+    return tables;
+}
+
+QString findName(const QStringList& names, const QString& name) {
+    for (const QString& n : names)
+        if (n.compare(name, Qt::CaseInsensitive) == 0) return n;
+    return QString();
+}
+
+void createTable(const QSqlDatabase& db, const Table& table) {
+    QSqlQuery query(db);
+    QStringList columns, names, marks;
+    for (const QString& f : table.fields) {
+        columns << quote(f) + (IsIntegerField(table, f) ? QStringLiteral(" INTEGER") : QStringLiteral(" TEXT"));
+        names << quote(f);
+        marks << QStringLiteral("?");
+    }
+    exec(query, QStringLiteral("CREATE TABLE %1 (%2)").arg(quote(table.name), columns.join(u", ")));
+    QSqlQuery insert(db);
+    if (!insert.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                            .arg(quote(table.name), names.join(u", "), marks.join(u", "))))
+        throw Failure(insert.lastError().databaseText());
+    for (int r = 0; r < table.rows.size(); ++r) {
+        const QStringList& row = table.rows[r];
+        for (int f = 0; f < table.fields.size(); ++f) {
+            const QString& text = row.value(f);
+            if (IsIntegerField(table, table.fields[f])) {
+                const std::optional<qlonglong> number = WholeNumber(text);
+                if (!number && !text.trimmed().isEmpty())
+                    throw Failure(QStringLiteral("%1, record %2: %3 is not a whole number: %4")
+                                      .arg(table.name)
+                                      .arg(r + 1)
+                                      .arg(table.fields[f], text));
+                insert.addBindValue(number ? QVariant(*number) : QVariant());
+            } else {
+                insert.addBindValue(text);
+            }
+        }
+        if (!insert.exec())
+            throw Failure(
+                QStringLiteral("%1, record %2: %3").arg(table.name).arg(r + 1).arg(insert.lastError().databaseText()));
+    }
+}
+
+std::filesystem::path fsPath(const QString& path) {
+    return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+// Moves a complete file into place. Replacing is one rename, so readers see the old database or
+// the new one, never a mixture.
+void moveIntoPlace(const QString& partial, const QString& path, bool replace) {
+    if (replace) {
+        std::error_code error;
+        std::filesystem::rename(fsPath(partial), fsPath(path), error);
+        if (error)
+            throw Failure(
+                QStringLiteral("Cannot move %1 into place: %2").arg(path, QString::fromStdString(error.message())));
+    } else if (!QFile::rename(partial, path)) {  // refuses to replace a file that appeared meanwhile
+        throw Failure(QStringLiteral("Cannot move %1 into place").arg(path));
+    }
+}
+
+void removePartial(const QString& partial) {
+    QFile::remove(partial);
+    QFile::remove(partial + QStringLiteral("-journal"));
+}
+
+void requireDatabaseFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) throw Failure(QStringLiteral("%1 does not exist").arg(path));
+    if (!info.isFile()) throw Failure(QStringLiteral("%1 is not a file").arg(path));
 }
 
 }  // namespace
@@ -160,30 +388,88 @@ void WriteDatabase(const QString& path, const QList<Table>& tables, bool replace
     const QFileInfo target(path);
     if (target.exists() && !replace)
         throw Failure(QStringLiteral("%1 already exists; it is not overwritten").arg(path));
+    if (target.isDir()) throw Failure(QStringLiteral("%1 is a directory").arg(path));
     if (!QDir().mkpath(target.absolutePath()))
         throw Failure(QStringLiteral("Cannot create the directory %1").arg(target.absolutePath()));
     const QString partial = target.absoluteFilePath() + QStringLiteral(".partial");
-    QFile::remove(partial);
-    const QString name = QStringLiteral("coursedb-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+    removePartial(partial);
     try {
         {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-            db.setDatabaseName(partial);
-            if (!db.open()) throw Failure(QStringLiteral("Cannot create %1: %2").arg(partial, db.lastError().text()));
-            writeTables(db, tables);
-            db.close();
+            Connection connection(partial, Connection::Create);
+            QSqlQuery query(connection.db());
+            exec(query, QStringLiteral("BEGIN"));
+            for (const Table& table : tables) createTable(connection.db(), table);
+            exec(query, QStringLiteral("COMMIT"));
         }
-        QSqlDatabase::removeDatabase(name);
-        if (replace) QFile::remove(path);
-        if (!QFile::rename(partial, path)) throw Failure(QStringLiteral("Cannot move %1 into place").arg(path));
+        moveIntoPlace(partial, target.absoluteFilePath(), replace);
     } catch (...) {
-        if (QSqlDatabase::contains(name)) {
-            QSqlDatabase::database(name, false).close();
-            QSqlDatabase::removeDatabase(name);
-        }
-        QFile::remove(partial);
+        removePartial(partial);
         throw;
     }
+}
+
+void PutTable(const QString& path, const Table& table, bool replace) {
+    requireDatabaseFile(path);
+    const QString absolute = QFileInfo(path).absoluteFilePath();
+    const QString partial = absolute + QStringLiteral(".partial");
+    removePartial(partial);
+    QString existing;
+    try {
+        {
+            Connection source(path, Connection::ReadOnly);
+            existing = findName(tablesOf(source), table.name);
+            if (!existing.isEmpty() && !replace)
+                throw Failure(QStringLiteral("%1 already has a table %2; it is not overwritten").arg(path, existing));
+            // A consistent copy even while someone else writes to the database.
+            QSqlQuery copy(source.db());
+            if (!copy.prepare(QStringLiteral("VACUUM INTO ?"))) throw Failure(copy.lastError().databaseText());
+            copy.addBindValue(partial);
+            if (!copy.exec())
+                throw Failure(QStringLiteral("Cannot copy %1: %2").arg(path, copy.lastError().databaseText()));
+        }
+        {
+            Connection copy(partial, Connection::ReadWrite);
+            QSqlQuery query(copy.db());
+            exec(query, QStringLiteral("BEGIN"));
+            if (!existing.isEmpty()) exec(query, QStringLiteral("DROP TABLE %1").arg(quote(existing)));
+            createTable(copy.db(), table);
+            exec(query, QStringLiteral("COMMIT"));
+        }
+        moveIntoPlace(partial, absolute, true);
+    } catch (...) {
+        removePartial(partial);
+        throw;
+    }
+}
+
+QStringList DatabaseTables(const QString& path) {
+    requireDatabaseFile(path);
+    Connection connection(path, Connection::ReadOnly);
+    return tablesOf(connection);
+}
+
+Table ReadTable(const QString& path, const QString& tableName) {
+    requireDatabaseFile(path);
+    Connection connection(path, Connection::ReadOnly);
+    const QStringList tables = tablesOf(connection);
+    const QString name = findName(tables, tableName);
+    if (name.isEmpty())
+        throw Failure(QStringLiteral("%1 has no table %2 (its tables: %3)").arg(path, tableName, tables.join(u", ")));
+    Table table{name, {}, {}};
+    QSqlQuery query(connection.db());
+    query.setForwardOnly(true);
+    exec(query, QStringLiteral("SELECT * FROM %1").arg(quote(name)));
+    const QSqlRecord record = query.record();
+    for (int i = 0; i < record.count(); ++i) table.fields << record.fieldName(i);
+    while (query.next()) {
+        QStringList row;
+        for (int i = 0; i < record.count(); ++i) {
+            const QVariant value = query.value(i);
+            row << (value.isNull() ? QString() : value.toString());
+        }
+        table.rows << row;
+    }
+    return table;
 }
 
 }  // namespace coursedb

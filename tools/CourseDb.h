@@ -1,32 +1,86 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
+#include <optional>
 
 // Building course databases: the same code makes the demo course's database and the small
-// databases the tests use.
+// databases the tests use, and carries tables between course databases, CSV files and the
+// course team's Access files.
 namespace coursedb {
 
 struct Table {
     QString name;
     QStringList fields;
     QList<QStringList> rows;  // texts; an empty text in an integer field stores null
+    // Fields stored as whole numbers besides "num" (which always is one), e.g. the integer
+    // columns of an Access table.
+    QStringList integerFields = {};
 };
+
+// Told now and then how many of a table's rows are done; total is -1 when unknown.
+using Progress = std::function<void(qint64 done, qint64 total)>;
 
 // The fields of the question banks and of the user register.
 QStringList QuestionBankFields();
 QStringList UserRegisterFields();
+// The fields the textbook reads from a table of the course database: those of the banks for
+// "test" and "test_kz", those of the register for "user1", none for any other table.
+QStringList CourseFields(const QString& table);
 
-// Parses RFC 4180 CSV (UTF-8 text, quoted fields with doubled quotes, CRLF or LF). The first
-// record is the header. Throws platform::Failure naming the line of a malformed record.
-Table ParseCsv(const QString& tableName, const QString& text);
-// Reads a CSV file as a table named after the file (without its extension).
+// Whether a field is stored as a whole number.
+bool IsIntegerField(const Table& table, const QString& field);
+// A whole number as the database stores it: "12", " 12 " and "12.0" are 12; anything else,
+// empty text too, is none.
+std::optional<qlonglong> WholeNumber(const QString& text);
+
+// A CSV record and the line of the file it starts on. A blank record has nothing but commas, no
+// quotes either: spreadsheets leave such lines; an empty row is written as "","".
+struct CsvRecord {
+    int line;
+    QStringList fields;
+    bool blank;
+};
+
+// Parses RFC 4180 CSV (UTF-8 text, quoted fields with doubled quotes, CRLF or LF; a leading byte
+// order mark is skipped). Throws platform::Failure naming `source` and the line of a malformed
+// record.
+QList<CsvRecord> ParseCsvRecords(const QString& source, const QString& text);
+// As ParseCsvRecords; the first record is the header, blank records are skipped, and every other
+// record must have the header's number of fields.
+Table ParseCsv(const QString& tableName, const QString& text, const QString& source = QString());
+// Reads a UTF-8 CSV file as a table named after the file (without its extension). Errors name
+// the file and the line.
 Table ReadCsvFile(const QString& path);
+// Reads a UTF-8 CSV file to import it as table `tableName`. For a course table only the fields the
+// textbook reads are kept, found without regard to letter case and written as the textbook names
+// them; a missing one is an error naming it. Whole-number fields are checked; errors name the
+// file and the line.
+Table ReadCsvForImport(const QString& path, const QString& tableName);
+// Decodes UTF-8, naming the file and the line of the first byte that is not UTF-8.
+QString DecodeUtf8(const QString& source, const QByteArray& bytes);
+// The table as CSV: a header row of the field names, then the rows, CRLF line ends, fields quoted
+// where they hold a comma, quote or line break, and in a row of empty fields.
+QByteArray WriteCsv(const Table& table);
 
 // Writes a new SQLite database holding the tables. The file is written beside the target and
 // renamed into place only when complete, so a failure leaves no half-written database; an
 // existing target is replaced only when `replace` is set.
 void WriteDatabase(const QString& path, const QList<Table>& tables, bool replace = false);
+
+// Puts one table into an existing database, keeping its other tables. The database is copied
+// beside itself, changed there and renamed into place, so a failure leaves it as it was. A table
+// of that name is replaced only when `replace` is set. Throws if the file is missing or is not
+// a database: it never becomes a new one.
+void PutTable(const QString& path, const Table& table, bool replace);
+
+// Reads a whole table of an existing database, fields in the table's order, rows in the
+// database's order; null reads as empty text. Matches the table name without regard to case.
+Table ReadTable(const QString& path, const QString& tableName);
+// The tables of an existing database.
+QStringList DatabaseTables(const QString& path);
 
 }  // namespace coursedb

@@ -1,0 +1,228 @@
+// CSV in and out of course databases: what a spreadsheet round trip must keep, what import-csv
+// refuses and what it leaves behind when it does.
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include "CourseDb.h"
+#include "Fixture.h"
+#include "RunCoursedb.h"
+
+namespace {
+
+const QString kBankHeader = QStringLiteral("num,tekst,a,b,c,d,e,otvet\n");
+
+// A bank whose texts hold everything CSV must carry: commas, quotes, line breaks of both kinds,
+// Kazakh letters, spaces at the ends and empty answers.
+coursedb::Table TrickyBank() {
+    return coursedb::Table{
+        QStringLiteral("test_kz"),
+        coursedb::QuestionBankFields(),
+        {{"1", "Әдебиет, ғылым және «өнер»?", "a, b", "\"quoted\"", "say \"\"twice\"\"", "", "  spaced  ", "a"},
+         {"2", "Бірінші жол\nекінші жол", "line\r\nbreak", "ұ ү і ң ө һ қ ғ ә", "Ј", "x", "y", "e"},
+         {"3", "", "", "", "", "", "", ""}}};
+}
+
+}  // namespace
+
+class TestCsv : public QObject {
+    Q_OBJECT
+
+private slots:
+    void writtenCsvReadsBackTheSame_data() {
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QList<QStringList>>("rows");
+        const coursedb::Table bank = TrickyBank();
+        QTest::newRow("bank with commas, quotes, line breaks, Kazakh letters") << bank.fields << bank.rows;
+        QTest::newRow("register with empty fields and an empty row")
+            << coursedb::UserRegisterFields()
+            << QList<QStringList>{
+                   {"Айгерим", ""}, {"", ""}, {"", "1 НеделяПрактическая работа №1"}, {"Сәуле", "Јдебиет"}};
+        QTest::newRow("one column with an empty value")
+            << QStringList{"user"} << QList<QStringList>{{"x"}, {""}, {"y"}};
+        QTest::newRow("one column, empty last value") << QStringList{"user"} << QList<QStringList>{{"x"}, {""}};
+        QTest::newRow("header only") << QStringList{"num", "tekst"} << QList<QStringList>{};
+    }
+    void writtenCsvReadsBackTheSame() {
+        QFETCH(QStringList, fields);
+        QFETCH(QList<QStringList>, rows);
+        const QByteArray csv = coursedb::WriteCsv(coursedb::Table{QStringLiteral("t"), fields, rows});
+        QVERIFY(csv.endsWith("\r\n"));
+        const coursedb::Table back = coursedb::ParseCsv(QStringLiteral("t"), QString::fromUtf8(csv));
+        QCOMPARE(back.fields, fields);
+        QCOMPARE(back.rows, rows);
+    }
+
+    // Through the program and the database: a bank exported, edited in a spreadsheet and imported
+    // comes back with every text intact and num stored as a number.
+    void importThenExportKeepsEveryText() {
+        QTemporaryDir dir;
+        const QString csv = dir.filePath(QStringLiteral("bank.csv"));
+        const QString db = dir.filePath(QStringLiteral("Base/test.db"));
+        const coursedb::Table bank = TrickyBank();
+        WriteFileBytes(csv, coursedb::WriteCsv(bank));
+
+        const CoursedbRun import = RunCoursedb({"import-csv", "--table", "test_kz", csv, db});
+        QCOMPARE(import.exitCode, 0);
+        QCOMPARE(QueryRows(db, "SELECT typeof(num) FROM test_kz"), QStringList({"integer", "integer", "integer"}));
+
+        const QString out = dir.filePath(QStringLiteral("out.csv"));
+        const CoursedbRun exported = RunCoursedb({"export-csv", db, "test_kz", out});
+        QCOMPARE(exported.exitCode, 0);
+        const coursedb::Table back = coursedb::ReadCsvFile(out);
+        QCOMPARE(back.fields, bank.fields);
+        QCOMPARE(back.rows, bank.rows);
+
+        // Standard output carries the same bytes.
+        const CoursedbRun toStdout = RunCoursedb({"export-csv", db, "test_kz", "-"});
+        QCOMPARE(toStdout.exitCode, 0);
+        QCOMPARE(toStdout.out.toUtf8(), FileBytes(out));
+    }
+
+    // What spreadsheets write: a byte order mark, header names in other letter cases, the
+    // columns in another order, extra columns, "12.0" for a number, empty lines at the end.
+    void spreadsheetHabitsAreAccepted() {
+        QTemporaryDir dir;
+        const QString csv = dir.filePath(QStringLiteral("test.csv"));
+        WriteFileBytes(csv, QByteArray("\xEF\xBB\xBF") +
+                                "Note,OTVET,Num,Tekst,A,B,C,D,E\r\n"
+                                "first,c,1.0,Сұрақ,1,2,3,4,5\r\n"
+                                "second,a,2,Вопрос,x,y,z,w,v\r\n"
+                                ",,,,,,,,\r\n"
+                                "\r\n");
+        const QString db = dir.filePath(QStringLiteral("test.db"));
+        const CoursedbRun run = RunCoursedb({"import-csv", csv, db});
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(QueryRows(db, "SELECT * FROM test"), QStringList({"1|Сұрақ|1|2|3|4|5|c", "2|Вопрос|x|y|z|w|v|a"}));
+    }
+
+    void malformedCsvIsRefusedNamingFileAndLine_data() {
+        QTest::addColumn<QByteArray>("csv");
+        QTest::addColumn<QStringList>("message");
+        const QByteArray header = kBankHeader.toUtf8();
+        QTest::newRow("quoted field not closed") << header + "1,x,a,b,c,d,e,a\n2,\"open,a,b,c,d,e,a\n3,x,a,b,c,d,e,a\n"
+                                                 << QStringList{"line 3", "not closed"};
+        QTest::newRow("too few fields") << header + "1,x,a,b,c,d,e,a\n2,x,a,b\n" << QStringList{"line 3", "4 fields"};
+        QTest::newRow("quote inside an unquoted field") << header + "1,ab\"c,a,b,c,d,e,a\n"
+                                                        << QStringList{"line 2", "quote"};
+        QTest::newRow("not UTF-8") << header + "1,x,a,b,c,d,e,a\n2,\xc2\xee\xef\xf0\xee\xf1,a,b,c,d,e,a\n"
+                                   << QStringList{"line 3", "UTF-8"};
+        QTest::newRow("num not a whole number") << header + "1,x,a,b,c,d,e,a\n1.5,y,a,b,c,d,e,a\n"
+                                                << QStringList{"line 3", "num", "1.5"};
+        QTest::newRow("a field the bank needs is missing")
+            << QByteArray("num,tekst,a,b,c,d,e\n1,x,a,b,c,d,e\n") << QStringList{"line 1", "\"otvet\""};
+        QTest::newRow("no header") << QByteArray() << QStringList{"no header"};
+    }
+    void malformedCsvIsRefusedNamingFileAndLine() {
+        QFETCH(QByteArray, csv);
+        QFETCH(QStringList, message);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("bank.csv"));
+        WriteFileBytes(file, csv);
+        const CoursedbRun run = RunCoursedb({"import-csv", "--table", "test", file, dir.filePath("test.db")});
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(file), qPrintable(run.err));
+        for (const QString& part : message) QVERIFY2(run.err.contains(part), qPrintable(run.err));
+        QCOMPARE(DirectoryEntries(dir.path()), QStringList{"bank.csv"});  // no database, not even a partial one
+    }
+
+    // Into an existing database only the one table changes, and only with --force.
+    void existingTableIsReplacedOnlyWithForce() {
+        const fixture::CourseRoot root(30);
+        QTemporaryDir dir;
+        const QString csv = dir.filePath(QStringLiteral("users.csv"));
+        WriteFileBytes(csv, "user,glava\nНовый,\nЖаңа,2 Апта\n");
+        const QByteArray before = FileBytes(root.databasePath());
+
+        const CoursedbRun refused = RunCoursedb({"import-csv", "--table", "user1", csv, root.databasePath()});
+        QCOMPARE(refused.exitCode, 1);
+        QVERIFY2(refused.err.contains("user1"), qPrintable(refused.err));
+        QCOMPARE(FileBytes(root.databasePath()), before);
+
+        const CoursedbRun forced = RunCoursedb({"import-csv", "--force", "--table", "user1", csv, root.databasePath()});
+        QCOMPARE(forced.exitCode, 0);
+        QCOMPARE(root.rows("user1"), QStringList({"Новый|<null>", "Жаңа|2 Апта"}));  // empty text stores null
+        QCOMPARE(root.rows("test", "count(*)"), QStringList{"30"});
+        QCOMPARE(root.rows("test_kz", "count(*)"), QStringList{"30"});
+        QCOMPARE(DirectoryEntries(root.path() + "/Base"), QStringList{"test.db"});
+    }
+
+    // A table SQLite refuses to create fails after the database was copied: the copy goes, the
+    // database stays as it was, and a new database is not left behind.
+    void failedWriteLeavesNothingHalfWritten() {
+        const fixture::CourseRoot root(5);
+        QTemporaryDir dir;
+        const QString csv = dir.filePath(QStringLiteral("t.csv"));
+        WriteFileBytes(csv, "x\n1\n");
+        const QByteArray before = FileBytes(root.databasePath());
+        const CoursedbRun intoExisting =
+            RunCoursedb({"import-csv", "--force", "--table", "sqlite_reserved", csv, root.databasePath()});
+        QCOMPARE(intoExisting.exitCode, 1);
+        QCOMPARE(FileBytes(root.databasePath()), before);
+        QCOMPARE(DirectoryEntries(root.path() + "/Base"), QStringList{"test.db"});
+
+        const CoursedbRun intoNew =
+            RunCoursedb({"import-csv", "--table", "sqlite_reserved", csv, dir.filePath("new.db")});
+        QCOMPARE(intoNew.exitCode, 1);
+        QCOMPARE(DirectoryEntries(dir.path()), QStringList{"t.csv"});
+    }
+
+    void missingInputsAreErrorsAndCreateNothing_data() {
+        QTest::addColumn<QStringList>("arguments");  // DIR stands for the temporary directory
+        QTest::addColumn<QString>("named");
+        QTest::newRow("CSV file missing") << QStringList{"import-csv", "DIR/absent.csv", "DIR/new.db"} << "absent.csv";
+        QTest::newRow("database missing")
+            << QStringList{"export-csv", "DIR/absent.db", "user1", "DIR/out.csv"} << "absent.db";
+        QTest::newRow("table missing") << QStringList{"export-csv", "DIR/course.db", "nosuch", "DIR/out.csv"}
+                                       << "nosuch";
+        QTest::newRow("not a database") << QStringList{"export-csv", "DIR/junk.db", "user1", "DIR/out.csv"}
+                                        << "junk.db";
+    }
+    void missingInputsAreErrorsAndCreateNothing() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, named);
+        QTemporaryDir dir;
+        coursedb::WriteDatabase(dir.filePath("course.db"), {fixture::StandardUsers()});
+        WriteFileBytes(dir.filePath("junk.db"), "just some text, no database at all\n");
+        const QStringList before = DirectoryEntries(dir.path());
+        for (QString& a : arguments) a.replace("DIR", dir.path());
+        const CoursedbRun run = RunCoursedb(arguments);
+        QCOMPARE(run.exitCode, 1);
+        QVERIFY2(run.err.contains(named), qPrintable(run.err));
+        QCOMPARE(DirectoryEntries(dir.path()), before);
+    }
+
+    void exportDoesNotOverwriteWithoutForce() {
+        QTemporaryDir dir;
+        const QString db = dir.filePath("course.db");
+        coursedb::WriteDatabase(db, {fixture::StandardUsers()});
+        const QString out = dir.filePath("users.csv");
+        WriteFileBytes(out, "keep me\n");
+        QCOMPARE(RunCoursedb({"export-csv", db, "user1", out}).exitCode, 1);
+        QCOMPARE(FileBytes(out), QByteArray("keep me\n"));
+        QCOMPARE(RunCoursedb({"export-csv", "--force", db, "USER1", out}).exitCode, 0);
+        QCOMPARE(coursedb::ReadCsvFile(out).rows, fixture::StandardUsers().rows);
+    }
+
+    // The build's own command: makes the database from the three CSV files once and leaves an
+    // existing one alone, so registered users survive a rebuild.
+    void buildMakesTheDatabaseOnce() {
+        QTemporaryDir dir;
+        const QString sources = dir.filePath("base");
+        WriteFileBytes(sources + "/test.csv", coursedb::WriteCsv(fixture::QuestionBank("test", 4)));
+        WriteFileBytes(sources + "/test_kz.csv", coursedb::WriteCsv(fixture::QuestionBank("test_kz", 3)));
+        WriteFileBytes(sources + "/user1.csv", coursedb::WriteCsv(fixture::StandardUsers()));
+        const QString db = dir.filePath("course/Base/test.db");
+        QCOMPARE(RunCoursedb({"build", sources, db}).exitCode, 0);
+        QCOMPARE(QueryRows(db, "SELECT count(*) FROM test UNION ALL SELECT count(*) FROM test_kz"),
+                 QStringList({"4", "3"}));
+        QCOMPARE(QueryRows(db, "SELECT user FROM user1"), QStringList({"Айгерим", "Борис", "Сәуле"}));
+
+        WriteFileBytes(sources + "/user1.csv", "user,glava\nsomeone else,\n");
+        const QByteArray before = FileBytes(db);
+        QCOMPARE(RunCoursedb({"build", sources, db}).exitCode, 0);
+        QCOMPARE(FileBytes(db), before);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestCsv)
+#include "tst_csv.moc"
