@@ -9,7 +9,7 @@ function(textbook_add_test name)
         TEXTBOOK_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
         TEXTBOOK_BINARY_DIR="${CMAKE_BINARY_DIR}")
     if(T_DISPLAY)
-        add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1366x768x24" $<TARGET_FILE:${name}>)
+        add_test(NAME ${name} COMMAND xvfb-run -a -s "-screen 0 1366x768x24 -br" $<TARGET_FILE:${name}>)
     else()
         add_test(NAME ${name} COMMAND ${name})
         set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")

@@ -2,6 +2,9 @@
 // closing the main window ends the program, and the content root is left as it was.
 #include <QtTest>
 
+#include <QGuiApplication>
+#include <QScreen>
+
 namespace {
 
 const QString kCourse = QStringLiteral(TEXTBOOK_BINARY_DIR "/course");
@@ -25,6 +28,17 @@ QString waitForWindow(const QString& title, int timeoutMs = 30000) {
         QTest::qWait(100);
     }
     return {};
+}
+
+QPoint windowPosition(const QString& id) {
+    const QString geometry = xdotool({QStringLiteral("getwindowgeometry"), id});
+    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Position: (\\d+),(\\d+)")).match(geometry);
+    return m.hasMatch() ? QPoint(m.captured(1).toInt(), m.captured(2).toInt()) : QPoint(-1, -1);
+}
+
+// The colour the screen shows at a point, whichever program drew it.
+QColor screenPixel(const QPoint& at) {
+    return QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage().pixelColor(0, 0);
 }
 
 QSize windowSize(const QString& id) {
@@ -96,6 +110,14 @@ private slots:
         const QString main = waitForWindow(QStringLiteral("Электронный учебник"));
         QVERIFY2(!main.isEmpty(), "the Russian main window did not appear");
         QVERIFY(waitForWindow(QStringLiteral("Выбор языка"), 2000).isEmpty());
+        QCOMPARE(windowSize(main), QSize(892, 705));
+
+        // The window is cut to its outline: a hole shows the (black) screen behind it, while the
+        // panel beside it shows the window.
+        const QPoint origin = windowPosition(main);
+        QTRY_VERIFY(screenPixel(origin + QPoint(200, 300)) != QColor(Qt::black));
+        QCOMPARE(screenPixel(origin + QPoint(450, 660)), QColor(Qt::black));
+        QCOMPARE(screenPixel(origin + QPoint(5, 300)), QColor(Qt::black));
 
         click(main, 827 + 14, 16 + 12);  // "X"
         QVERIFY2(program.waitForFinished(15000), "the program did not end when its main window was closed");
@@ -105,5 +127,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestProgram)
+QTEST_MAIN(TestProgram)
 #include "tst_program.moc"
