@@ -4,6 +4,7 @@
 #include <QTimer>
 
 #include "BrowserWarmUp.h"
+#include "Trace.h"
 
 #include "Desktop.h"
 #include "Handler.h"
@@ -59,6 +60,7 @@ void TForm1::paintEvent(QPaintEvent* event) {
     TForm::paintEvent(event);
     if (painted_) return;
     painted_ = true;
+    TraceEvent("language-window-painted");
     // The first frame is on screen: now the browser engine may start.
     QTimer::singleShot(0, this, [] { StartBrowserEngine(); });
 }

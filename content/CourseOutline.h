@@ -48,10 +48,10 @@ constexpr int kTestTag = 13;
 struct MenuItem {
     QString caption;
     int tag;
-    // False for the three items that carry a tag but no handler in the original menus: Russian
-    // "Лабораторная работа№7" under "7 Неделя", Kazakh "Дәріс" and "Зертханалық жұмыс№1" under
-    // "1 Апта". Whether they act like their twins is the viewer's choice; their sections are
-    // required of the content either way, since the chapter tree opens the same ones.
+    // False for the three items that carry a tag but were never given an action of their own:
+    // Russian "Лабораторная работа№7" under "7 Неделя", Kazakh "Дәріс" and "Зертханалық жұмыс№1"
+    // under "1 Апта". The viewers let them act like their twins; their sections are required of
+    // the content either way, since the chapter tree opens the same ones.
     bool wired = true;
 };
 

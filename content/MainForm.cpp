@@ -9,6 +9,7 @@
 #include "Image.h"
 #include "Pictures.h"
 #include "StatusBar.h"
+#include "Trace.h"
 #include "TreeView.h"
 #include "Unit1.h"
 #include "Unit3.h"
@@ -93,7 +94,7 @@ void TMainForm::TreeView1DblClick() {
         viewer->ShowPage(PageAddress(ContentRoot, Variant.language, page));
     } else {
         const int position = top->indexOfChild(selected) + 1;  // the position, not the number in the label
-        if (page == Variant.videoRoot) {
+        if (page == VideoRootLabel(Variant.language)) {
             PlayVideo(ContentRoot, position);
             return;
         }
@@ -119,6 +120,12 @@ void TMainForm::StatusBar1MouseMove() {
 }
 
 void TMainForm::Image1MouseDown() { platform::desktop().startSystemMove(this); }
+
+void TMainForm::paintEvent(QPaintEvent* event) {
+    TForm::paintEvent(event);
+    if (!painted_) TraceEvent("main-window-painted");
+    painted_ = true;
+}
 
 void TMainForm::FormClose() {
     // Closing a main window ends the program, through the controlling window.

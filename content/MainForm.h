@@ -14,7 +14,6 @@ class TViewer;
 struct MainWindowLanguage {
     Language language;
     const char* closeButton;  // "SpeedButton2" in the Russian window, "SpeedButton3" in the Kazakh one
-    QString videoRoot;        // label of the chapter tree's video root
     int registerTag;          // the register window's tag when opened from here
 };
 
@@ -55,7 +54,9 @@ protected:
     // description is set up.
     void bindControls();
     void FormClose() override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
+    bool painted_ = false;
     void fillChapterTree();
 };

@@ -1,7 +1,7 @@
 #include "Unit2.h"
 
 namespace {
-const MainWindowLanguage kRussian{Language::Russian, "SpeedButton2", QStringLiteral("Видео"), 1};
+const MainWindowLanguage kRussian{Language::Russian, "SpeedButton2", 1};
 }
 
 TForm2::TForm2() : TMainForm(kRussian) {

@@ -1,7 +1,7 @@
 #include "Unit8.h"
 
 namespace {
-const MainWindowLanguage kKazakh{Language::Kazakh, "SpeedButton3", QStringLiteral("Видеоматериал"), 2};
+const MainWindowLanguage kKazakh{Language::Kazakh, "SpeedButton3", 2};
 }
 
 TForm8::TForm8() : TMainForm(kKazakh) {

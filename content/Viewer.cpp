@@ -9,6 +9,7 @@
 #include "Failure.h"
 #include "Handler.h"
 #include "MainForm.h"
+#include "Trace.h"
 #include "Unit2.h"
 #include "Unit4.h"
 #include "Unit5.h"
@@ -26,6 +27,8 @@ TViewer::TViewer(Language language) : Variant(language) {
     layout->addWidget(client);
     WebBrowser1 = new QWebEngineView(client);
     WebBrowser1->move(0, 0);
+    connect(WebBrowser1, &QWebEngineView::loadFinished, this,
+            [this](bool ok) { TraceEvent(ok ? "page-loaded" : "page-failed", WebBrowser1->url().toString()); });
     buildMenu();
 }
 
@@ -77,13 +80,14 @@ void TViewer::svChange(QAction* item) {
     for (QObject* holder : item->associatedObjects())
         if (auto* menu = qobject_cast<QMenu*>(holder)) parent = menu->title();
     TMainForm* main = Variant == Language::Russian ? static_cast<TMainForm*>(Form2) : Form8;
-    if (tag == 1 || (tag >= 2 && tag <= 9)) {
+    const int section = MenuSection(tag);
+    if (tag == kPageTag || section) {
         DataModule5->RecordChapter(MenuChapterText(parent, item->text()));
-        ShowPage(tag == 1 ? PageAddress(ContentRoot, Variant, item->text())
-                          : SectionAddress(ContentRoot, Variant, parent, tag - 1));
+        ShowPage(section ? SectionAddress(ContentRoot, Variant, parent, section)
+                         : PageAddress(ContentRoot, Variant, item->text()));
         DataModule5->ShowCurrentUser(main->StatusBar1);
-    } else if (tag >= 21 && tag <= 25) {
-        PlayVideo(ContentRoot, tag - 20);
+    } else if (const int video = MenuVideo(tag)) {
+        PlayVideo(ContentRoot, video);
     }
 }
 
