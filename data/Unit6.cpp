@@ -1,8 +1,43 @@
 #include "Unit6.h"
 
+#include "Handler.h"
+#include "Unit2.h"
+#include "Unit5.h"
+#include "Unit8.h"
+#include "WindowSet.h"
+#include "WindowShape.h"
+
+using platform::handler;
+
 TForm6::TForm6() {
+    setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setWindowTitle(QStringLiteral("Ввод пользователя"));
-    resize(391, 212);
     setPlacement(Placement::CentreOverForm1);
+    // The data module is created before this window.
+    if (DataModule5) {
+        DBGrid1->setDataSource(DataModule5->DataSource2);
+        DBEdit1->setDataSource(DataModule5->DataSource2);
+        DBNavigator1->setDataSource(DataModule5->DataSource2);
+    }
+    connect(DBGrid1, &DBGrid::dblClick, this, handler(this, &TForm6::DBGrid1DblClick));
+    connect(Button1, &QPushButton::clicked, this, handler(this, &TForm6::Button1Click));
 }
+
+void TForm6::FormCreate() {
+    ShapeWindow(this, Image1, QStringLiteral(":/images/background4.jpg"), QStringLiteral(":/images/DW3.bmp"));
+}
+
+void TForm6::FormShow() {
+    if (shownBefore_) return;
+    shownBefore_ = true;
+    DBGrid1->setFocus();
+}
+
+void TForm6::DBGrid1DblClick() {
+    // Neither stores nor moves: the current row is shown as it is, a pending name included.
+    TMainForm* opener = Tag == 1 ? static_cast<TMainForm*>(Form2) : static_cast<TMainForm*>(Form8);
+    DataModule5->ShowCurrentUser(opener->StatusBar1);
+    close();
+}
+
+void TForm6::Button1Click() { close(); }

@@ -1,12 +1,245 @@
 #include "Unit4.h"
 
-TForm4::TForm4() {
-    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setWindowTitle(QStringLiteral("Тестирование"));
-    resize(636, 533);
-    setPlacement(Placement::CentreOverForm1);
+#include <QStringList>
+#include <chrono>
+
+#include "DataSet.h"
+#include "Desktop.h"
+#include "Failure.h"
+#include "Handler.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit5.h"
+#include "Unit7.h"
+#include "Unit8.h"
+#include "Unit9.h"
+#include "WindowSet.h"
+
+using platform::handler;
+
+namespace {
+
+constexpr int kFirstStart = 1;
+constexpr int kLastStart = 379;
+
+// The texts of one language. The Kazakh ones keep the letters the course has always shown.
+struct TestingTexts {
+    QString questionCaption;
+    QString alreadyAnswered;
+    QString notAllAnswered;
+    QString resultsCaption;
+    // The score line has two forms in Kazakh: one when some question is unanswered, one when none is.
+    QString scoreSomeUnanswered[2];
+    QString scoreAllAnswered[2];
+    QString wrongAnswers;
+    QString unanswered;
+};
+
+const TestingTexts& Texts(bool kazakh) {
+    static const TestingTexts russian{
+        QStringLiteral("Предупреждение"),
+        QStringLiteral("Вы уже ответили на этот вопрос, хотите заменить"),
+        QStringLiteral("Вы не ответили на несколько вопросов, продолжить"),
+        QStringLiteral("Итоги теста"),
+        {QStringLiteral("В тестировании набрали - "), QStringLiteral(" баллов")},
+        {QStringLiteral("В тестировании набрали - "), QStringLiteral(" баллов")},
+        QStringLiteral("Неправильно ответили на следующие вопросы "),
+        QStringLiteral("Не ответили на следующие вопросы "),
+    };
+    static const TestingTexts kazakhTexts{
+        QStringLiteral("Ескерту"),
+        QStringLiteral("Сіздер жауап бердіѕіздер мынауды сўраќ, ауыстыруды ќалаѕыздар"),
+        QStringLiteral("Сіздер жауап бермедіѕіздер бірнеше сўраќтыѕ , жалєастыру"),
+        QStringLiteral("Тесті жиынылары"),
+        {QStringLiteral("Тестілеуде сіз  - "), QStringLiteral(" балл алдыѕыз")},
+        {QStringLiteral("Тестілеуде теріп алды - "), QStringLiteral(" балдардыѕ")},
+        QStringLiteral("Келесі сўраќтарєа сенімсіз жауап берді "),
+        QStringLiteral("Келесі сўраќтарєа жауап бермеді "),
+    };
+    return kazakh ? kazakhTexts : russian;
 }
 
-void TForm4::BindDataSources() {}
+int DrawFromClock() {
+    static std::mt19937 generator;
+    // A new seed at every showing, so that no two tests of a run need share their questions.
+    const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+    std::seed_seq seed{std::uint32_t(now), std::uint32_t(std::uint64_t(now) >> 32)};
+    generator.seed(seed);
+    return DrawWindowStart(generator);
+}
 
-void StartTest(Language) {}
+std::function<int()>& WindowStartSource() {
+    static std::function<int()> source = DrawFromClock;
+    return source;
+}
+
+DataSet& Bank() { return *DataModule5->ADOTable1; }
+
+void LocateQuestion(int number) {
+    // A bank without that number leaves the cursor where it was.
+    Bank().locate(QStringLiteral("num"), number);
+}
+
+}  // namespace
+
+int DrawWindowStart(std::mt19937& generator) {
+    return std::uniform_int_distribution<int>(kFirstStart, kLastStart)(generator);
+}
+
+void SetWindowStartSource(std::function<int()> source) {
+    WindowStartSource() = source ? std::move(source) : std::function<int()>(DrawFromClock);
+}
+
+TForm4::TForm4() {
+    setupUi(this);
+    setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
+    setPlacement(Placement::CentreOverForm1);
+
+    connect(SpeedButton1, &QToolButton::clicked, this, handler(this, &TForm4::SpeedButton1Click));
+    connect(SpeedButton2, &QToolButton::clicked, this, handler(this, &TForm4::SpeedButton2Click));
+    connect(DBText2, &DBText::clicked, this, handler(this, &TForm4::DBText2Click));
+    connect(DBText3, &DBText::clicked, this, handler(this, &TForm4::DBText3Click));
+    connect(DBText4, &DBText::clicked, this, handler(this, &TForm4::DBText4Click));
+    connect(DBText5, &DBText::clicked, this, handler(this, &TForm4::DBText5Click));
+    connect(DBText6, &DBText::clicked, this, handler(this, &TForm4::DBText6Click));
+    connect(SpeedButton20, &QToolButton::clicked, this, handler(this, &TForm4::SpeedButton20Click));
+}
+
+void TForm4::BindDataSources() {
+    for (DBText* answer : {DBText2, DBText3, DBText4, DBText5, DBText6})
+        answer->setDataSource(DataModule5->DataSource1);
+    DBMemo1->setDataSource(DataModule5->DataSource1);
+}
+
+QString& TForm4::Slot(int number) {
+    if (number < 1 || number > kSlots)
+        throw platform::Failure(QStringLiteral("Вопроса с номером %1 нет в листе ответов").arg(number));
+    return answerSheet_[number];
+}
+
+void TForm4::WipeAnswerSheet() {
+    for (QString& slot : answerSheet_) slot.clear();
+}
+
+void TForm4::ShowCounter(int position) { Label1->setText(QString::number(position) + QStringLiteral(" из 20")); }
+
+void StartTest(Language language) {
+    const bool kazakh = language == Language::Kazakh;
+    // The origin follows the main window: while its viewer is open the main window is hidden.
+    QWidget* main = kazakh ? static_cast<QWidget*>(Form8) : Form2;
+    if (main->isVisible()) {
+        main->hide();
+        Form4->Tag = kazakh ? 4 : 2;
+    } else {
+        (kazakh ? static_cast<QWidget*>(Form9) : Form3)->hide();
+        Form4->Tag = kazakh ? 5 : 3;
+    }
+    if (kazakh) Form4->SpeedButton20->setText(QStringLiteral("Тесті аяќтау"));
+    Form4->show();
+}
+
+void TForm4::FormShow() {
+    windowStart_ = WindowStartSource()();
+    current_ = windowStart_;
+    // Before a language is chosen no bank is open and there is no row to go to.
+    if (Bank().isActive()) LocateQuestion(windowStart_);
+    ShowCounter(1);
+}
+
+void TForm4::SpeedButton1Click() {
+    if (current_ <= windowStart_) return;
+    --current_;
+    ShowCounter(current_ - windowStart_ + 1);
+    Bank().prior();
+}
+
+void TForm4::SpeedButton2Click() {
+    if (current_ >= windowStart_ + kQuestions - 1) return;
+    ++current_;
+    Bank().next();
+    ShowCounter(current_ - windowStart_ + 1);
+}
+
+void TForm4::DBText2Click() { Answer(QStringLiteral("a")); }
+void TForm4::DBText3Click() { Answer(QStringLiteral("b")); }
+void TForm4::DBText4Click() { Answer(QStringLiteral("c")); }
+void TForm4::DBText5Click() { Answer(QStringLiteral("d")); }
+void TForm4::DBText6Click() { Answer(QStringLiteral("e")); }
+
+void TForm4::Answer(const QString& letter) {
+    const int afterWindow = windowStart_ + kQuestions;
+    if (current_ > afterWindow) return;
+    QString& slot = Slot(current_);
+    if (!slot.isEmpty()) {
+        // A second answer to the same question replaces the first only when the student says so;
+        // the question stays on screen either way.
+        const TestingTexts& texts = Texts(kazakh());
+        if (platform::desktop().askYesNo(texts.questionCaption, texts.alreadyAnswered)) slot = letter;
+        return;
+    }
+    slot = letter;
+    if (current_ == afterWindow) {
+        // The row after the window: the answer is kept but leads nowhere.
+        ShowCounter(current_ - windowStart_);
+        return;
+    }
+    ++current_;
+    ShowCounter(current_ - windowStart_);
+    Bank().next();
+}
+
+void TForm4::SpeedButton20Click() {
+    const TestingTexts& texts = Texts(kazakh());
+    const int s = windowStart_;
+    bool someUnanswered = false;
+    for (int i = s; i < s + kQuestions; ++i) someUnanswered = someUnanswered || Slot(i).isEmpty();
+    if (someUnanswered && !platform::desktop().askYesNo(texts.questionCaption, texts.notAllAnswered)) return;
+
+    LocateQuestion(s);
+    int score = 0;
+    QString wrong;
+    QString unanswered;
+    for (int position = 1; position <= kQuestions; ++position) {
+        const QString& answer = Slot(s + position - 1);
+        // An empty answer to a question stored without one counts as right.
+        if (Bank().fieldText(QStringLiteral("otvet")) == answer)
+            ++score;
+        else if (!answer.isEmpty())
+            wrong += QStringLiteral(", ") + QString::number(position);
+        if (answer.isEmpty()) unanswered += QStringLiteral(", ") + QString::number(position);
+        Bank().next();
+    }
+
+    QStringList lines{QStringLiteral("Студент - ") + DataModule5->CurrentUserName()};
+    const QString(&scoreLine)[2] = someUnanswered ? texts.scoreSomeUnanswered : texts.scoreAllAnswered;
+    lines << scoreLine[0] + QString::number(score) + scoreLine[1];
+    lines << texts.wrongAnswers + wrong;
+    if (someUnanswered) lines << texts.unanswered + unanswered;
+    Form7->ShowResults(texts.resultsCaption, lines);
+
+    WipeAnswerSheet();
+    current_ = 1;
+    Bank().first();
+}
+
+void TForm4::FormHide() {
+    WipeAnswerSheet();
+    current_ = 1;
+    if (Bank().isActive()) Bank().first();
+    switch (Tag) {
+        case 2:
+            Form2->show();
+            break;
+        case 3:
+            Form3->show();
+            break;
+        case 4:
+            Form8->show();
+            break;
+        case 5:
+            Form9->show();
+            break;
+        default:
+            break;
+    }
+}

@@ -8,6 +8,7 @@
 #include "TreeView.h"
 #include "Unit1.h"
 #include "Unit2.h"
+#include "Unit6.h"
 #include "Unit8.h"
 #include "WindowSetGuard.h"
 #include "WindowShape.h"
@@ -44,6 +45,20 @@ private slots:
         }
         QCOMPARE(Form2->Image1->pos(), QPoint(0, 0));
         QCOMPARE(Form8->Image1->pos(), QPoint(0, 1));
+    }
+
+    void registerTakesItsMask() {
+        CourseRoot root;
+        WindowSetGuard windows(root.path());
+        QVERIFY(windows.desktop.errors.isEmpty());
+        QCOMPARE(Form6->size(), QSize(390, 210));
+        QCOMPARE(pixelCount(Form6->mask()), 75843);
+        QVERIFY(!Form6->mask().intersects(QRect(0, 0, 390, 4)));  // the top four rows are cut whole
+        QCOMPARE(Form6->Image1->size(), QSize(390, 210));
+        QVERIFY(Form6->childAt(200, 100) != Form6->Image1);  // the grid lies above the picture
+        // The register has no drag picture.
+        QTest::mousePress(Form6->Image1, Qt::LeftButton, {}, QPoint(5, 190));
+        QVERIFY(windows.desktop.moves.isEmpty());
     }
 
     void missingPictureLeavesTheWindowRectangular_data() {
