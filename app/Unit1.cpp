@@ -34,7 +34,7 @@ TForm1::TForm1() {
 void TForm1::FormCreate() { ContentRoot = platform::desktop().currentDirectory(); }
 
 void TForm1::ChooseLanguage(Language language) {
-    TMainForm* main = language == Language::Russian ? static_cast<TMainForm*>(Form2) : Form8;
+    TMainForm* main = MainWindow(language);
     DataModule5->OpenCourseDatabase(language);
     DataModule5->ShowCurrentUser(main->StatusBar1);
     hide();

@@ -12,10 +12,12 @@
 #include "Trace.h"
 #include "TreeView.h"
 #include "Unit1.h"
+#include "Unit2.h"
 #include "Unit3.h"
 #include "Unit4.h"
 #include "Unit5.h"
 #include "Unit6.h"
+#include "Unit8.h"
 #include "Unit9.h"
 #include "WindowSet.h"
 #include "WindowShape.h"
@@ -73,6 +75,10 @@ void TMainForm::fillChapterTree() {
         }
     }
     TreeView1->collapseAll();
+}
+
+TMainForm* MainWindow(Language language) {
+    return language == Language::Russian ? static_cast<TMainForm*>(Form2) : Form8;
 }
 
 TViewer* TMainForm::Viewer() const {

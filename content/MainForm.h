@@ -9,6 +9,10 @@ class QToolButton;
 class StatusBar;
 class TreeView;
 class TViewer;
+class TMainForm;
+
+// The main window of a language: Form2 or Form8.
+TMainForm* MainWindow(Language language);
 
 // What distinguishes the two main windows besides their descriptions.
 struct MainWindowLanguage {

@@ -79,7 +79,7 @@ void TViewer::svChange(QAction* item) {
     QString parent;
     for (QObject* holder : item->associatedObjects())
         if (auto* menu = qobject_cast<QMenu*>(holder)) parent = menu->title();
-    TMainForm* main = Variant == Language::Russian ? static_cast<TMainForm*>(Form2) : Form8;
+    TMainForm* main = MainWindow(Variant);
     const int section = MenuSection(tag);
     if (tag == kPageTag || section) {
         DataModule5->RecordChapter(MenuChapterText(parent, item->text()));
@@ -109,6 +109,5 @@ void TViewer::FormResize() {
 }
 
 void TViewer::FormClose() {
-    TMainForm* main = Variant == Language::Russian ? static_cast<TMainForm*>(Form2) : Form8;
-    main->show();
+    MainWindow(Variant)->show();
 }
