@@ -1,0 +1,259 @@
+// The user register under faults and concurrent use: a store killed at any moment, a database
+// locked or made read-only by someone else, a second copy of the program, and names of any kind.
+// A refused store is an error box and leaves the change pending; nothing that was stored is lost.
+#include <QtTest>
+
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUuid>
+
+#include "Connection.h"
+#include "DataSet.h"
+#include "Fixture.h"
+#include "Handler.h"
+#include "RecordingDesktop.h"
+
+using fixture::CourseRoot;
+
+namespace {
+
+const QString kHelper = QStringLiteral(RELIABILITY_HELPER);
+
+struct Opened {
+    explicit Opened(const CourseRoot& root) : users(&connection) {
+        connection.setConnectionString(root.databasePath());
+        users.setTableName(QStringLiteral("user1"));
+        users.open();
+    }
+    Connection connection;
+    DataSet users;
+};
+
+// The answer of `PRAGMA integrity_check` on a database file, read by a fresh connection (which also
+// rolls back a transaction a killed writer left in its journal).
+QString integrity(const QString& path) {
+    const QString name = QUuid::createUuid().toString();
+    QString answer;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open()) return QStringLiteral("cannot open");
+        QSqlQuery query(db);
+        if (query.exec(QStringLiteral("PRAGMA integrity_check")) && query.next()) answer = query.value(0).toString();
+        else answer = QStringLiteral("check failed");
+    }
+    QSqlDatabase::removeDatabase(name);
+    return answer;
+}
+
+// Runs the helper to the end; its exit code.
+int runHelper(const QStringList& args) {
+    QProcess helper;
+    helper.start(kHelper, args);
+    if (!helper.waitForFinished(30000)) return -1;
+    return helper.exitStatus() == QProcess::NormalExit ? helper.exitCode() : -1;
+}
+
+// Makes a file or directory immutable while it lives (root ignores permission bits, not this flag).
+class Immutable {
+public:
+    explicit Immutable(const QString& path) : path_(path) {
+        ok_ = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path_}) == 0;
+    }
+    ~Immutable() { release(); }
+    Immutable(const Immutable&) = delete;
+    Immutable& operator=(const Immutable&) = delete;
+    bool ok() const { return ok_; }
+    void release() {
+        if (ok_) QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path_});
+        ok_ = false;
+    }
+
+private:
+    QString path_;
+    bool ok_ = false;
+};
+
+}  // namespace
+
+class TestFaults : public QObject {
+    Q_OBJECT
+
+private slots:
+    // A helper records chapters in a loop and is killed at random moments. After each kill the file
+    // is sound and holds the last chapter whose store returned, or the one being stored then.
+    void killedWhileStoring() {
+        CourseRoot root;
+        const QString user = QStringLiteral("Айгерим");
+        QString stored = root.rows(QStringLiteral("user1")).first().section(u'|', 1);
+        QRandomGenerator random(20261210);
+        int kills = 0;
+        int returnedStores = 0;
+        for (int run = 0; run < 200; ++run) {
+            const QString prefix = QStringLiteral("r%1").arg(run);
+            QProcess helper;
+            helper.setReadChannel(QProcess::StandardOutput);
+            helper.start(kHelper, {QStringLiteral("record"), root.databasePath(), user, prefix});
+            QVERIFY2(helper.waitForStarted(10000), qPrintable(helper.errorString()));
+            // Some kills land before the first store, most while storing.
+            if (run % 4 != 0) QVERIFY2(helper.waitForReadyRead(10000), helper.readAllStandardError().constData());
+            QTest::qSleep(int(random.bounded(25)));
+            helper.kill();
+            QVERIFY(helper.waitForFinished(10000));
+            QCOMPARE(helper.exitStatus(), QProcess::CrashExit);
+            ++kills;
+
+            const QStringList printed = QString::fromUtf8(helper.readAllStandardOutput()).split(u'\n', Qt::SkipEmptyParts);
+            returnedStores += int(printed.size());
+            // The last line may be cut short by the kill: only whole lines count as returned.
+            const QString lastReturned = printed.isEmpty() ? stored : printed.last();
+            const int nextIndex = printed.isEmpty() ? 0 : lastReturned.section(u'-', 1).toInt() + 1;
+            const QString inFlight = prefix + u'-' + QString::number(nextIndex);
+
+            QCOMPARE(integrity(root.databasePath()), QStringLiteral("ok"));
+            const QString now = root.rows(QStringLiteral("user1")).first().section(u'|', 1);
+            QVERIFY2(now == lastReturned || now == inFlight,
+                     qPrintable(QStringLiteral("run %1: holds %2, expected %3 or %4").arg(run).arg(now, lastReturned, inFlight)));
+            QCOMPARE(root.rows(QStringLiteral("user1")).size(), 3);
+            stored = now;
+        }
+        qInfo("%d kills survived, %d stores returned before a kill", kills, returnedStores);
+    }
+
+    // Another program holds a write lock: the store waits, fails with an error box, keeps the change
+    // pending, and the next store after the lock is released succeeds.
+    void lockedByAnotherProgram() {
+        CourseRoot root;
+        platform::RecordingDesktop desktop;
+        Opened opened(root);
+        const QStringList before = root.rows(QStringLiteral("user1"));
+
+        QProcess locker;
+        locker.start(kHelper, {QStringLiteral("lock"), root.databasePath()});
+        QVERIFY(locker.waitForReadyRead(10000));
+        QCOMPARE(locker.readLine().trimmed(), QByteArray("locked"));
+
+        opened.users.edit();
+        opened.users.setFieldText(QStringLiteral("glava"), QStringLiteral("3 Неделя"));
+        platform::runGuarded([&] { opened.users.post(); });
+        QCOMPARE(desktop.errors.size(), 1);
+        QVERIFY2(desktop.errors[0].text.contains(QStringLiteral("locked")), qPrintable(desktop.errors[0].text));
+        QCOMPARE(opened.users.state(), DataSet::State::Edit);
+        QCOMPARE(opened.users.fieldText(QStringLiteral("glava")), QStringLiteral("3 Неделя"));
+
+        locker.closeWriteChannel();
+        QVERIFY(locker.waitForFinished(10000));
+        QCOMPARE(locker.exitCode(), 0);
+        QCOMPARE(root.rows(QStringLiteral("user1")), before);
+
+        platform::runGuarded([&] { opened.users.post(); });
+        QCOMPARE(desktop.errors.size(), 1);
+        QCOMPARE(opened.users.state(), DataSet::State::Browse);
+        QCOMPARE(root.rows(QStringLiteral("user1")).first(), QStringLiteral("Айгерим|3 Неделя"));
+        QCOMPARE(integrity(root.databasePath()), QStringLiteral("ok"));
+    }
+
+    // The database file or its directory becomes read-only while the program runs: the store is
+    // refused with an error box, the change stays pending and is stored once it is writable again.
+    void readOnlyDatabase_data() {
+        QTest::addColumn<bool>("directory");
+        QTest::newRow("file") << false;
+        QTest::newRow("directory") << true;
+    }
+    void readOnlyDatabase() {
+        QFETCH(bool, directory);
+        CourseRoot root;
+        platform::RecordingDesktop desktop;
+        Opened opened(root);
+        const QStringList before = root.rows(QStringLiteral("user1"));
+        const QString target = directory ? QFileInfo(root.databasePath()).absolutePath() : root.databasePath();
+        Immutable readOnly(target);
+        if (!readOnly.ok()) QSKIP("chattr +i does not work here (not root, or a file system without the flag)");
+
+        opened.users.edit();
+        opened.users.setFieldText(QStringLiteral("glava"), QStringLiteral("5 Неделя"));
+        platform::runGuarded([&] { opened.users.post(); });
+        QCOMPARE(desktop.errors.size(), 1);
+        QCOMPARE(desktop.errors[0].caption, QStringLiteral("Электронный учебник"));
+        QVERIFY(opened.users.isModified());
+        QCOMPARE(opened.users.fieldText(QStringLiteral("glava")), QStringLiteral("5 Неделя"));
+
+        readOnly.release();
+        QCOMPARE(root.rows(QStringLiteral("user1")), before);
+        platform::runGuarded([&] { opened.users.post(); });
+        QCOMPARE(desktop.errors.size(), 1);
+        QCOMPARE(opened.users.state(), DataSet::State::Browse);
+        QCOMPARE(root.rows(QStringLiteral("user1")).first(), QStringLiteral("Айгерим|5 Неделя"));
+    }
+
+    // A second copy of the program changes or deletes the row this copy has read: this copy's
+    // store is refused with a clear error and the other copy's work stays as it stored it.
+    void secondCopyOfTheProgram_data() {
+        QTest::addColumn<QStringList>("otherCopy");
+        QTest::addColumn<QString>("storedFirstRow");
+        QTest::newRow("row changed") << QStringList{"change", "Айгерим", "7 Неделя"} << "Айгерим|7 Неделя";
+        QTest::newRow("row deleted") << QStringList{"delete", "Айгерим"} << "Борис|<null>";
+    }
+    void secondCopyOfTheProgram() {
+        QFETCH(QStringList, otherCopy);
+        QFETCH(QString, storedFirstRow);
+        CourseRoot root;
+        platform::RecordingDesktop desktop;
+        Opened opened(root);
+        QStringList args = otherCopy;
+        args.insert(1, root.databasePath());
+        QCOMPARE(runHelper(args), 0);
+
+        opened.users.edit();
+        opened.users.setFieldText(QStringLiteral("glava"), QStringLiteral("Введение"));
+        platform::runGuarded([&] { opened.users.post(); });
+        QCOMPARE(desktop.errors.size(), 1);
+        QVERIFY2(desktop.errors[0].text.contains(QStringLiteral("changed or deleted by another user")),
+                 qPrintable(desktop.errors[0].text));
+        QVERIFY(opened.users.isModified());
+        QCOMPARE(root.rows(QStringLiteral("user1")).first(), storedFirstRow);
+    }
+
+    // Any name and chapter text is stored and read back unchanged, by this copy and by a fresh one.
+    void namesAndChaptersRoundTrip_data() {
+        QTest::addColumn<QString>("text");
+        QTest::newRow("quotes") << QStringLiteral("O'Brien \"Жан\" `x` ''");
+        QTest::newRow("sql keywords") << QStringLiteral("Robert'); DROP TABLE user1;-- SELECT * FROM test");
+        QTest::newRow("kazakh letters") << QStringLiteral("Әлия Ғұмар Қожа Ңұр Өмір Ұлан Үміт Һ І");
+        QTest::newRow("emoji") << QStringLiteral("Студент 🎓👩🏽‍💻");
+        QTest::newRow("10000 characters") << QString(10000, QChar(u'Ж'));
+        QTest::newRow("empty") << QString();
+        QTest::newRow("control characters") << QStringLiteral("a\tb\nc\r\nd");
+    }
+    void namesAndChaptersRoundTrip() {
+        QFETCH(QString, text);
+        CourseRoot root;
+        {
+            Opened opened(root);
+            opened.users.append();
+            opened.users.setFieldText(QStringLiteral("user"), text);
+            opened.users.setFieldText(QStringLiteral("glava"), text + QStringLiteral(" глава"));
+            opened.users.post();
+            QCOMPARE(opened.users.fieldText(QStringLiteral("user")), text);
+            QCOMPARE(opened.users.recordCount(), 4);
+        }
+        Opened fresh(root);
+        QCOMPARE(fresh.users.recordCount(), 4);
+        fresh.users.last();
+        QCOMPARE(fresh.users.fieldText(QStringLiteral("user")), text);
+        QCOMPARE(fresh.users.fieldText(QStringLiteral("glava")), text + QStringLiteral(" глава"));
+        // The chapter is then recorded over the same row and read back again.
+        fresh.users.edit();
+        fresh.users.setFieldText(QStringLiteral("glava"), text);
+        fresh.users.post();
+        Opened third(root);
+        third.users.last();
+        QCOMPARE(third.users.fieldText(QStringLiteral("glava")), text);
+        QCOMPARE(root.rows(QStringLiteral("test"), QStringLiteral("count(*)")), QStringList{"30"});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestFaults)
+#include "tst_faults.moc"
