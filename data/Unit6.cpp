@@ -35,7 +35,7 @@ void TForm6::FormShow() {
 
 void TForm6::DBGrid1DblClick() {
     // Neither stores nor moves: the current row is shown as it is, a pending name included.
-    TMainForm* opener = Tag == 1 ? static_cast<TMainForm*>(Form2) : static_cast<TMainForm*>(Form8);
+    TMainForm* opener = MainWindow(Tag == 1 ? Language::Russian : Language::Kazakh);
     DataModule5->ShowCurrentUser(opener->StatusBar1);
     close();
 }

@@ -5,8 +5,10 @@
 #include "DataSet.h"
 #include "Failure.h"
 #include "Fixture.h"
+#include "OpenedRegister.h"
 
 using fixture::CourseRoot;
+using Opened = fixture::OpenedRegister;
 
 namespace {
 
@@ -49,16 +51,6 @@ QStringList memoryRows(const DataSet& users) {
                     users.value(r, users.fieldIndex(QStringLiteral("glava"))).toString();
     return rows;
 }
-
-struct Opened {
-    explicit Opened(const CourseRoot& root) : users(&connection) {
-        connection.setConnectionString(root.databasePath());
-        users.setTableName(QStringLiteral("user1"));
-        users.open();
-    }
-    Connection connection;
-    DataSet users;
-};
 
 }  // namespace
 

@@ -12,24 +12,16 @@
 #include "Connection.h"
 #include "DataSet.h"
 #include "Fixture.h"
+#include "OpenedRegister.h"
 #include "Handler.h"
 #include "RecordingDesktop.h"
 
 using fixture::CourseRoot;
+using Opened = fixture::OpenedRegister;
 
 namespace {
 
 const QString kHelper = QStringLiteral(RELIABILITY_HELPER);
-
-struct Opened {
-    explicit Opened(const CourseRoot& root) : users(&connection) {
-        connection.setConnectionString(root.databasePath());
-        users.setTableName(QStringLiteral("user1"));
-        users.open();
-    }
-    Connection connection;
-    DataSet users;
-};
 
 // The answer of `PRAGMA integrity_check` on a database file, read by a fresh connection (which also
 // rolls back a transaction a killed writer left in its journal).

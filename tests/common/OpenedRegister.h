@@ -1,0 +1,21 @@
+#pragma once
+
+#include "Connection.h"
+#include "DataSet.h"
+#include "Fixture.h"
+
+namespace fixture {
+
+// The user register of a course root, opened on a connection of its own, as a second program
+// (or a test without windows) sees it.
+struct OpenedRegister {
+    explicit OpenedRegister(const CourseRoot& root) : users(&connection) {
+        connection.setConnectionString(root.databasePath());
+        users.setTableName(QStringLiteral("user1"));
+        users.open();
+    }
+    Connection connection;
+    DataSet users;
+};
+
+}  // namespace fixture
