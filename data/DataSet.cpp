@@ -25,27 +25,38 @@ void DataSet::requireActive() const {
     if (!isActive()) throw Failure(QStringLiteral("Cannot perform this operation on a closed dataset"));
 }
 
+namespace {
+// The columns of a "SELECT rowid, * ..." (or "RETURNING rowid, *") record that are the table's
+// fields: all but the key in front, and the key again where the table carries it as a column.
+QList<int> fieldColumns(const QSqlRecord& record) {
+    QList<int> columns;
+    for (int i = 1; i < record.count(); ++i)
+        if (record.fieldName(i).compare(Connection::rowKey(), Qt::CaseInsensitive) != 0) columns << i;
+    return columns;
+}
+}  // namespace
+
 void DataSet::open() {
     if (isActive()) return;
     connection_->open();
     QSqlQuery query(connection_->database());
     query.setForwardOnly(true);
-    const QString sql =
-        QStringLiteral("SELECT %1, * FROM %2").arg(connection_->rowKey(), quoteIdentifier(tableName_));
-    if (!query.exec(sql)) throw Failure(databaseMessage(query.lastError()));
+    // Ordered by the key: the order rows were stored in, the same on every back end.
+    const QString sql = QStringLiteral("SELECT %1, * FROM %2 ORDER BY 1").arg(Connection::rowKey(), quoteIdentifier(tableName_));
+    if (!query.exec(sql)) throw connection_->statementFailure(query.lastError());
 
     const QSqlRecord record = query.record();
+    const QList<int> columns = fieldColumns(record);
     QStringList fields;
-    for (int i = 1; i < record.count(); ++i) fields << record.fieldName(i);
+    for (int column : columns) fields << record.fieldName(column);
     QList<Row> rows;
-    const int count = int(fields.size());
     while (query.next()) {
         Row row{query.value(0), {}};
-        row.values.reserve(count);
-        for (int i = 1; i <= count; ++i) row.values.append(query.value(i));
+        row.values.reserve(columns.size());
+        for (int column : columns) row.values.append(query.value(column));
         rows.append(std::move(row));
     }
-    if (query.lastError().isValid()) throw Failure(databaseMessage(query.lastError()));
+    if (query.lastError().isValid()) throw connection_->statementFailure(query.lastError());
 
     fields_ = fields;
     rows_ = std::move(rows);
@@ -226,10 +237,10 @@ void DataSet::cancel() {
 QString DataSet::matchOriginal(const Row& row, QVariantList& bindings) const {
     // The row must still hold what was read: a row changed or deleted by someone else is not
     // overwritten silently.
-    QString where = connection_->rowKey() + QStringLiteral(" = ?");
+    QString where = Connection::rowKey() + QStringLiteral(" = ?");
     bindings << row.key;
     for (int i = 0; i < fields_.size(); ++i) {
-        where += QStringLiteral(" AND %1 IS ?").arg(quoteIdentifier(fields_[i]));
+        where += QStringLiteral(" AND %1 IS NOT DISTINCT FROM ?").arg(quoteIdentifier(fields_[i]));
         bindings << row.values[i];
     }
     return where;
@@ -256,7 +267,7 @@ void DataSet::storeEdit() {
         query.prepare(
             QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quoteIdentifier(tableName_), sets.join(u", "), where));
         for (const QVariant& b : bindings) query.addBindValue(b);
-        if (!query.exec()) throw Failure(databaseMessage(query.lastError()));
+        if (!query.exec()) throw connection_->statementFailure(query.lastError());
         if (query.numRowsAffected() != 1) failChangedByOthers();
     }
     row.values = buffer_;
@@ -272,24 +283,26 @@ void DataSet::storeInsert() {
         marks << QStringLiteral("?");
         bindings << buffer_[i];
     }
+    // The stored row comes back with its key and the defaults the database filled in.
+    const QString returning = QStringLiteral(" RETURNING %1, *").arg(Connection::rowKey());
     QSqlQuery query(connection_->database());
     if (names.isEmpty())
-        query.prepare(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(tableName_)));
+        query.prepare(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(tableName_)) + returning);
     else
         query.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                          .arg(quoteIdentifier(tableName_), names.join(u", "), marks.join(u", ")));
+                          .arg(quoteIdentifier(tableName_), names.join(u", "), marks.join(u", ")) +
+                      returning);
     for (const QVariant& b : bindings) query.addBindValue(b);
-    if (!query.exec()) throw Failure(databaseMessage(query.lastError()));
-    const QVariant key = query.lastInsertId();
-
-    // Read the stored row back, so that defaults the database filled in are what we hold.
-    QList<QVariant> stored = buffer_;
-    QSqlQuery reread(connection_->database());
-    reread.prepare(QStringLiteral("SELECT * FROM %1 WHERE %2 = ?").arg(quoteIdentifier(tableName_), connection_->rowKey()));
-    reread.addBindValue(key);
-    if (reread.exec() && reread.next())
-        for (int i = 0; i < fields_.size(); ++i) stored[i] = reread.value(i);
-    rows_[current_] = Row{key, stored};
+    if (!query.exec()) throw connection_->statementFailure(query.lastError());
+    Row stored{QVariant(), buffer_};
+    if (query.next()) {
+        stored.key = query.value(0);
+        const QList<int> columns = fieldColumns(query.record());
+        for (int i = 0; i < fields_.size() && i < columns.size(); ++i) stored.values[i] = query.value(columns[i]);
+    }
+    // Ends the statement, and with it SQLite's transaction.
+    query.finish();
+    rows_[current_] = stored;
 }
 
 void DataSet::post() {
@@ -320,7 +333,7 @@ void DataSet::remove() {
     QSqlQuery query(connection_->database());
     query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteIdentifier(tableName_), where));
     for (const QVariant& b : bindings) query.addBindValue(b);
-    if (!query.exec()) throw Failure(databaseMessage(query.lastError()));
+    if (!query.exec()) throw connection_->statementFailure(query.lastError());
     if (query.numRowsAffected() != 1) failChangedByOthers();
     const int removed = current_;
     rows_.removeAt(removed);

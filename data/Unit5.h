@@ -40,3 +40,7 @@ public:
 
 // Where the course database lies under a content root.
 QString CourseDatabasePath(const QString& contentRoot);
+// The course database the program opens: the PostgreSQL database that the environment variable
+// TEXTBOOK_DATABASE names when it is set (a lab's shared database), else the file under the content
+// root. A variable that holds anything but a PostgreSQL address is a failure.
+QString CourseDatabaseAddress(const QString& contentRoot);

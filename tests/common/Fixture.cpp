@@ -1,12 +1,16 @@
 #include "Fixture.h"
 
+#include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTest>
+#include <QUrl>
 #include <QUuid>
 #include <unistd.h>
+
+#include "Connection.h"
 
 namespace {
 // As the program does in main: the browser engine needs a shared GL context set before the
@@ -16,6 +20,8 @@ void prepareBrowserEngine() {
     if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
+
+fixture::Backend currentBackend = fixture::Backend::SQLite;
 }  // namespace
 Q_CONSTRUCTOR_FUNCTION(prepareBrowserEngine)
 
@@ -41,41 +47,118 @@ coursedb::Table StandardUsers() {
                   {QStringLiteral("Сәуле"), QStringLiteral("Введение")}});
 }
 
-CourseRoot::CourseRoot(int bankRows)
-    : CourseRoot(QList<coursedb::Table>{QuestionBank(QStringLiteral("test"), bankRows),
-                                        QuestionBank(QStringLiteral("test_kz"), bankRows), StandardUsers()}) {}
+void AddBackendRows() {
+    QTest::addColumn<Backend>("backend");
+    QTest::newRow("sqlite") << Backend::SQLite;
+    QTest::newRow("postgresql") << Backend::PostgreSQL;
+}
 
-CourseRoot::CourseRoot(const QList<coursedb::Table>& tables) {
-    if (!dir_.isValid()) qFatal("cannot make a temporary directory");
-    coursedb::WriteDatabase(databasePath(), tables);
+void UseBackendOfThisRow() {
+    QFETCH_GLOBAL(Backend, backend);
+    currentBackend = backend;
+}
+
+Backend CurrentBackend() { return currentBackend; }
+
+QString TestServerAddress() {
+    static const QString address = [] {
+        const QString file = qEnvironmentVariable("TEXTBOOK_TEST_SERVER");
+        QFile uri(file);
+        if (file.isEmpty() || !uri.open(QIODevice::ReadOnly))
+            qFatal("No PostgreSQL test server: run this test through ctest, which starts one and names its "
+                   "address file in TEXTBOOK_TEST_SERVER (%s)",
+                   qPrintable(file));
+        return QString::fromUtf8(uri.readAll()).trimmed();
+    }();
+    return address;
+}
+
+QString ServerAddress(const QString& database, const QString& user, const QString& password) {
+    QUrl url(TestServerAddress());
+    url.setPath(u'/' + database);
+    if (!user.isEmpty()) url.setUserName(user);
+    if (!password.isNull()) url.setPassword(password);
+    return url.toString();
 }
 
 namespace {
+// Runs statements on a database of either back end, on a connection of its own.
 template <class F>
-void withDatabase(const QString& path, F f) {
-    const QString name = QUuid::createUuid().toString();
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (!db.open()) qFatal("cannot open the fixture database");
-        f(db);
+void withDatabase(const QString& connectionString, F f) {
+    Connection connection;
+    connection.setConnectionString(connectionString);
+    try {
+        connection.open();
+    } catch (const platform::Failure& failure) {
+        qFatal("fixture: %s", qPrintable(failure.message()));
     }
-    QSqlDatabase::removeDatabase(name);
+    QSqlDatabase db = connection.database();
+    f(db);
+}
+
+void run(QSqlDatabase& db, const QString& sql) {
+    QSqlQuery q(db);
+    if (!q.exec(sql)) qFatal("fixture statement failed: %s (%s)", qPrintable(q.lastError().text()), qPrintable(sql));
 }
 }  // namespace
 
-void CourseRoot::exec(const QString& sql) const {
-    withDatabase(databasePath(), [&](QSqlDatabase& db) {
-        QSqlQuery q(db);
-        if (!q.exec(sql)) qFatal("fixture statement failed: %s", qPrintable(q.lastError().text()));
+QString CreateServerDatabase() {
+    const QString name = QStringLiteral("course_") + QUuid::createUuid().toString(QUuid::Id128);
+    withDatabase(TestServerAddress(), [&](QSqlDatabase& db) { run(db, QStringLiteral("CREATE DATABASE %1").arg(name)); });
+    return name;
+}
+
+void DropServerDatabase(const QString& name) {
+    withDatabase(TestServerAddress(), [&](QSqlDatabase& db) {
+        run(db, QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name));
     });
+}
+
+CourseRoot::CourseRoot(int bankRows, Backend backend)
+    : CourseRoot(QList<coursedb::Table>{QuestionBank(QStringLiteral("test"), bankRows),
+                                        QuestionBank(QStringLiteral("test_kz"), bankRows), StandardUsers()},
+                 backend) {}
+
+CourseRoot::CourseRoot(const QList<coursedb::Table>& tables, Backend backend) : backend_(backend) {
+    if (!dir_.isValid()) qFatal("cannot make a temporary directory");
+    if (backend_ == Backend::SQLite) {
+        coursedb::WriteDatabase(databasePath(), tables);
+        return;
+    }
+    // The same tables, made as a course team makes them: a file pushed to the server.
+    const QString source = dir_.path() + QStringLiteral("/source.db");
+    coursedb::WriteDatabase(source, tables);
+    serverDatabase_ = CreateServerDatabase();
+    try {
+        coursedb::PushDatabase(source, connectionString(), false);
+    } catch (const platform::Failure& failure) {
+        qFatal("fixture: %s", qPrintable(failure.message()));
+    }
+    QFile::remove(source);
+    qputenv("TEXTBOOK_DATABASE", connectionString().toUtf8());
+}
+
+CourseRoot::~CourseRoot() {
+    if (serverDatabase_.isEmpty()) return;
+    if (qEnvironmentVariable("TEXTBOOK_DATABASE") == connectionString()) qunsetenv("TEXTBOOK_DATABASE");
+    DropServerDatabase(serverDatabase_);
+}
+
+QString CourseRoot::connectionString() const {
+    return backend_ == Backend::SQLite ? databasePath() : ServerAddress(serverDatabase_);
+}
+
+void CourseRoot::exec(const QString& sql) const {
+    withDatabase(connectionString(), [&](QSqlDatabase& db) { run(db, sql); });
 }
 
 QStringList CourseRoot::rows(const QString& table, const QString& fields) const {
     QStringList result;
-    withDatabase(databasePath(), [&](QSqlDatabase& db) {
+    withDatabase(connectionString(), [&](QSqlDatabase& db) {
         QSqlQuery q(db);
-        if (!q.exec(QStringLiteral("SELECT %1 FROM %2").arg(fields, table)))
+        // In the order stored; a count or other aggregate has no order.
+        const QString order = fields.contains(u'(') ? QString() : QStringLiteral(" ORDER BY rowid");
+        if (!q.exec(QStringLiteral("SELECT %1 FROM %2").arg(fields, table) + order))
             qFatal("fixture query failed: %s", qPrintable(q.lastError().text()));
         while (q.next()) {
             QStringList values;
@@ -85,6 +168,25 @@ QStringList CourseRoot::rows(const QString& table, const QString& fields) const 
         }
     });
     return result;
+}
+
+void CourseRoot::refuseStores(const QString& message) const {
+    QString quoted = message;
+    quoted.replace(u'\'', QStringLiteral("''"));
+    if (backend_ == Backend::SQLite) {
+        exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON user1 BEGIN SELECT RAISE(ABORT, '%1'); END")
+                 .arg(quoted));
+        return;
+    }
+    exec(QStringLiteral("CREATE OR REPLACE FUNCTION refuse_store() RETURNS trigger AS $$ BEGIN RAISE EXCEPTION '%1'; "
+                        "END $$ LANGUAGE plpgsql")
+             .arg(quoted));
+    exec(QStringLiteral("CREATE TRIGGER refuse BEFORE UPDATE ON user1 FOR EACH ROW EXECUTE FUNCTION refuse_store()"));
+}
+
+void CourseRoot::allowStores() const {
+    exec(backend_ == Backend::SQLite ? QStringLiteral("DROP TRIGGER refuse")
+                                     : QStringLiteral("DROP TRIGGER refuse ON user1"));
 }
 
 }  // namespace fixture

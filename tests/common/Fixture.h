@@ -1,13 +1,17 @@
 #pragma once
 
+#include <QMetaType>
 #include <QString>
 #include <QTemporaryDir>
 
 #include "CourseDb.h"
 
 // A small content root in a temporary directory: Base/test.db made by the same code as the demo
-// course's database, with a few rows in each table.
+// course's database, with a few rows in each table; or, for the lab's shared database, the same
+// tables in a database of their own on the test run's PostgreSQL server.
 namespace fixture {
+
+enum class Backend { SQLite, PostgreSQL };
 
 // A question bank of `rows` questions numbered 1..rows; question n has the right answer
 // "abcde"[(n - 1) % 5] and texts that name its number ("Вопрос n", "n-a" ...).
@@ -17,22 +21,56 @@ coursedb::Table Users(const QList<QStringList>& rows);
 // The standard register: three users, the first with a chapter.
 coursedb::Table StandardUsers();
 
+// Test programs that run every case on both back ends call AddBackendRows() in initTestCase_data()
+// and UseBackendOfThisRow() in init(); a CourseRoot made without a back end then takes the row's.
+void AddBackendRows();
+void UseBackendOfThisRow();
+Backend CurrentBackend();
+inline bool OnServer() { return CurrentBackend() == Backend::PostgreSQL; }
+
+// The superuser's address of the test run's PostgreSQL server (ctest starts it and names the file
+// holding the address in TEXTBOOK_TEST_SERVER). Fails the test program when there is none.
+QString TestServerAddress();
+// The address of another database on the same server, or of the same database as another user.
+QString ServerAddress(const QString& database, const QString& user = QString(), const QString& password = QString());
+// Creates an empty database on the test server; its name.
+QString CreateServerDatabase();
+// Drops a database of the test server, ending every connection to it.
+void DropServerDatabase(const QString& name);
+
 class CourseRoot {
 public:
     // With both banks (`bankRows` questions each) and the standard register.
-    explicit CourseRoot(int bankRows = 30);
+    explicit CourseRoot(int bankRows = 30, Backend backend = CurrentBackend());
     // With exactly these tables.
-    explicit CourseRoot(const QList<coursedb::Table>& tables);
+    explicit CourseRoot(const QList<coursedb::Table>& tables, Backend backend = CurrentBackend());
+    ~CourseRoot();
+    CourseRoot(const CourseRoot&) = delete;
+    CourseRoot& operator=(const CourseRoot&) = delete;
 
+    Backend backend() const { return backend_; }
     QString path() const { return dir_.path(); }
+    // The file's path: on a server there is no Base/test.db, so that a program that looked there
+    // would fail.
     QString databasePath() const { return dir_.path() + QStringLiteral("/Base/test.db"); }
+    // The file's path or the server database's address. On a server, TEXTBOOK_DATABASE holds it
+    // while the root lives, so the program opens it as a lab's textbook does.
+    QString connectionString() const;
     // Runs one statement on the database directly, as another program would.
     void exec(const QString& sql) const;
-    // The rows of a table as the file holds them now, fields joined with "|".
-    QStringList rows(const QString& table, const QString& fields = QStringLiteral("user, glava")) const;
+    // The rows of a table as the database holds them now (in the order stored), fields joined
+    // with "|", null as "<null>".
+    QStringList rows(const QString& table, const QString& fields = QStringLiteral("\"user\", glava")) const;
+    // Makes the database refuse (with `message`) or allow again every change of a register row.
+    void refuseStores(const QString& message) const;
+    void allowStores() const;
 
 private:
     QTemporaryDir dir_;
+    Backend backend_;
+    QString serverDatabase_;
 };
 
 }  // namespace fixture
+
+Q_DECLARE_METATYPE(fixture::Backend)

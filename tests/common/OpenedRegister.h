@@ -10,7 +10,7 @@ namespace fixture {
 // (or a test without windows) sees it.
 struct OpenedRegister {
     explicit OpenedRegister(const CourseRoot& root) : users(&connection) {
-        connection.setConnectionString(root.databasePath());
+        connection.setConnectionString(root.connectionString());
         users.setTableName(QStringLiteral("user1"));
         users.open();
     }

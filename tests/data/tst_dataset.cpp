@@ -1,4 +1,5 @@
-// The cursor of one table: moves, edits, new rows, stores and their failures.
+// The cursor of one table: moves, edits, new rows, stores and their failures, the same on a
+// database file and on a lab's PostgreSQL server.
 #include <QtTest>
 
 #include "Connection.h"
@@ -58,6 +59,9 @@ class TestDataSet : public QObject {
     Q_OBJECT
 
 private slots:
+    void initTestCase_data() { fixture::AddBackendRows(); }
+    void init() { fixture::UseBackendOfThisRow(); }
+
     void cursorRules_data() {
         QTest::addColumn<QString>("script");
         QTest::addColumn<QString>("current");
@@ -170,10 +174,7 @@ private slots:
     void failedStoreStaysPending() {
         QFETCH(QString, retry);
         CourseRoot root;
-        root.exec(QStringLiteral("CREATE TABLE refuse (flag INTEGER)"));
-        root.exec(QStringLiteral("INSERT INTO refuse VALUES (1)"));
-        root.exec(QStringLiteral("CREATE TRIGGER no_store BEFORE UPDATE ON user1 WHEN (SELECT flag FROM refuse) = 1 "
-                                 "BEGIN SELECT RAISE(ABORT, 'store refused'); END"));
+        root.refuseStores(QStringLiteral("store refused"));
         Opened db(root);
         runScript(db.users, QStringLiteral("e;g=Лекция"));
         try {
@@ -187,7 +188,7 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(platform::Failure, db.users.next());
         QCOMPARE(db.users.currentRow(), 0);
 
-        root.exec(QStringLiteral("UPDATE refuse SET flag = 0"));
+        root.allowStores();
         runScript(db.users, retry);
         QCOMPARE(db.users.state(), DataSet::State::Browse);
         QCOMPARE(root.rows(QStringLiteral("user1")).first(), QStringLiteral("Айгерим|Лекция"));
@@ -197,9 +198,9 @@ private slots:
     void rowChangedByAnotherProgram_data() {
         QTest::addColumn<QString>("other");
         QTest::addColumn<QString>("script");
-        QTest::newRow("changed, then stored") << "UPDATE user1 SET glava = 'чужая' WHERE user = 'Айгерим'" << "e;g=моя;post";
-        QTest::newRow("deleted, then stored") << "DELETE FROM user1 WHERE user = 'Айгерим'" << "e;g=моя;post";
-        QTest::newRow("changed, then deleted") << "UPDATE user1 SET user = 'Ая' WHERE user = 'Айгерим'" << "del";
+        QTest::newRow("changed, then stored") << "UPDATE user1 SET glava = 'чужая' WHERE \"user\" = 'Айгерим'" << "e;g=моя;post";
+        QTest::newRow("deleted, then stored") << "DELETE FROM user1 WHERE \"user\" = 'Айгерим'" << "e;g=моя;post";
+        QTest::newRow("changed, then deleted") << "UPDATE user1 SET \"user\" = 'Ая' WHERE \"user\" = 'Айгерим'" << "del";
     }
     void rowChangedByAnotherProgram() {
         QFETCH(QString, other);

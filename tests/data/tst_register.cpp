@@ -523,7 +523,7 @@ private slots:
             clickButton(Nav::Post);
             QVERIFY(session.windows.desktop.errors.isEmpty());
         }
-        QCOMPARE(root.rows(QStringLiteral("user1"), QStringLiteral("user")).at(1), name);
+        QCOMPARE(root.rows(QStringLiteral("user1"), QStringLiteral("\"user\"")).at(1), name);
         Session again(root.path());
         QCOMPARE(gridRows().at(1), name + u'|');
         doubleClickAt(Form6->DBGrid1->viewport(), cellCentre(1));
@@ -621,7 +621,7 @@ private slots:
         runSteps(QStringLiteral("key:Insert;type:Дана;key:Up"));
         QCOMPARE(users()->currentRow(), 99998);
         QCOMPARE(Form6->DBGrid1->model()->rowCount(), 100001);
-        QCOMPARE(root.rows(QStringLiteral("user1"), QStringLiteral("user")).last(), QStringLiteral("Дана"));
+        QCOMPARE(root.rows(QStringLiteral("user1"), QStringLiteral("\"user\"")).last(), QStringLiteral("Дана"));
         press(Qt::Key_End, Qt::ControlModifier);
         doubleClickAt(Form6->DBGrid1->viewport(), Form6->DBGrid1->visualRect(Form6->DBGrid1->currentIndex()).center());
         QCOMPARE(panels(Form2).first(), QStringLiteral("user99999"));
