@@ -1,6 +1,7 @@
 #include "ContentRules.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QRegularExpression>
 
 #include "Desktop.h"
@@ -55,7 +56,11 @@ QString VideoPath(const QString& contentRoot, int video) {
 }
 
 void PlayVideo(const QString& contentRoot, int video) {
-    platform::desktop().openWithDesktop(QUrl::fromLocalFile(QDir::cleanPath(VideoPath(contentRoot, video))));
+    const QString path = QDir::cleanPath(VideoPath(contentRoot, video));
+    // Handed a missing file, the desktop's player fails on its own, often without a word.
+    if (!QFileInfo(path).isFile())
+        throw platform::Failure(QStringLiteral("Видеофайл «%1» не найден").arg(QDir::toNativeSeparators(path)));
+    platform::desktop().openWithDesktop(QUrl::fromLocalFile(path));
 }
 
 QUrl AddressUrl(const QString& address) {

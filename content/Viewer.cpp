@@ -1,5 +1,7 @@
 #include "Viewer.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QMenuBar>
 #include <QVBoxLayout>
 #include <QWebEngineView>
@@ -62,7 +64,16 @@ void TViewer::buildMenu() {
 
 void TViewer::FormCreate() { ContentRoot = platform::desktop().currentDirectory(); }
 
+void TViewer::RequireContentRoot() const {
+    // A course folder deleted or moved away while the program runs takes every page and the
+    // register with it; the browser's error page and the database's message would not say so.
+    if (!QFileInfo(ContentRoot).isDir())
+        throw platform::Failure(
+            QStringLiteral("Папка учебника «%1» не найдена").arg(QDir::toNativeSeparators(ContentRoot)));
+}
+
 void TViewer::ShowPage(const QString& address) {
+    RequireContentRoot();
     const QUrl url = AddressUrl(address);
     if (!url.isValid()) throw platform::Failure(QStringLiteral("Неверный адрес страницы: %1").arg(address));
     LastAddress = address;
@@ -82,6 +93,7 @@ void TViewer::svChange(QAction* item) {
     TMainForm* main = MainWindow(Variant);
     const int section = MenuSection(tag);
     if (tag == kPageTag || section) {
+        RequireContentRoot();  // before the chapter's store, whose failure would not say why
         DataModule5->RecordChapter(MenuChapterText(parent, item->text()));
         ShowPage(section ? SectionAddress(ContentRoot, Variant, parent, section)
                          : PageAddress(ContentRoot, Variant, item->text()));

@@ -26,8 +26,11 @@ public:
     QAction* N5 = nullptr;  // the exit item
 
     void FormCreate() override;
-    // Hands an address to the browser pane; the page loads while the viewer is hidden too.
+    // Hands an address to the browser pane; the page loads while the viewer is hidden too. A
+    // missing page shows the browser's own error page; a missing content root is a Failure.
     void ShowPage(const QString& address);
+    // Throws a Failure naming the content root when it is no longer there.
+    void RequireContentRoot() const;
     // Every week-menu item with an action but the test and the exit.
     void svChange(QAction* item);
     void N4Click();
