@@ -540,6 +540,8 @@ void PushDatabase(const QString& path, const QString& address, bool replace, con
                               .arg(WithoutPassword(address), table));
 
     QSqlQuery query(db);
+    // Outlives the transaction: the server frees a prepared statement only outside a failed one.
+    QSqlQuery insert(db);
     exec(query, QStringLiteral("BEGIN"));
     try {
         for (const QString& table : tables) {
@@ -564,7 +566,6 @@ void PushDatabase(const QString& path, const QString& address, bool replace, con
             QSqlQuery rows(source.db());
             rows.setForwardOnly(true);
             exec(rows, QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(fields.join(u", "), quote(table)));
-            QSqlQuery insert(db);
             if (!insert.prepare(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (%4)")
                                     .arg(quote(table), ::Connection::rowKey(), fields.join(u", "), marks.join(u", "))))
                 throw Failure(insert.lastError().databaseText());
@@ -576,7 +577,8 @@ void PushDatabase(const QString& path, const QString& address, bool replace, con
                                       .arg(table)
                                       .arg(done + 1)
                                       .arg(insert.lastError().databaseText().trimmed()));
-                if (progress && ++done % 100 == 0) progress(done, total);
+                // Counted whether told or not: a failure names the record by it.
+                if (++done % 100 == 0 && done < total && progress) progress(done, total);
             }
             if (progress) progress(total, total);
             // New rows the textbook stores are numbered after the copied ones.

@@ -88,6 +88,8 @@ QStringList DatabaseTables(const QString& path);
 // field names, values and row order as they are, each table with the identity column "rowid" the
 // textbook identifies rows by there. A table the server has already is an error unless `replace`
 // is set, which replaces it. All of it is one transaction: a failure changes nothing there.
+// `progress` is told of one table after another, in the file's order, each ending with its total
+// as done.
 void PushDatabase(const QString& path, const QString& address, bool replace, const Progress& progress = {});
 
 }  // namespace coursedb
