@@ -5,7 +5,10 @@
 #include <QFileInfo>
 #include <QMap>
 #include <QRegularExpression>
+#include <QSqlError>
+#include <QSqlQuery>
 
+#include "Connection.h"
 #include "ContentRules.h"
 #include "CourseDb.h"
 #include "CourseOutline.h"
@@ -33,9 +36,30 @@ struct VideoNeed {
     QStringList playedBy;
 };
 
+// The columns of a server table, in their order.
+QStringList serverColumns(const QString& address, const QString& table) {
+    ::Connection connection;
+    connection.setConnectionString(address);
+    connection.open();
+    QStringList columns;
+    QSqlQuery query(connection.database());
+    query.prepare(
+        QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_schema = "
+                       "current_schema() AND table_name = ? ORDER BY ordinal_position"));
+    query.addBindValue(table);
+    if (!query.exec()) throw connection.statementFailure(query.lastError());
+    while (query.next()) columns << query.value(0).toString();
+    return columns;
+}
+
 class Checker {
 public:
-    explicit Checker(const QString& root) : root_(QDir(root).absolutePath()) {}
+    Checker(const QString& root, const QString& database)
+        : root_(QDir(root).absolutePath()),
+          database_(database.isEmpty() ? root_ + QStringLiteral("/Base/test.db") : database),
+          shown_(database.isEmpty() ? QStringLiteral("Base/test.db") : WithoutPassword(database)),
+          given_(!database.isEmpty()),
+          server_(IsServerAddress(database)) {}
 
     QList<Problem> run() {
         for (const Language language : {Language::Russian, Language::Kazakh}) collect(language);
@@ -47,6 +71,10 @@ public:
 
 private:
     QString root_;
+    QString database_;  // the file's path or the server's address
+    QString shown_;     // as messages name it: relative to the root, as given, or without a password
+    bool given_;        // named apart from the content root
+    bool server_;
     QList<PageNeed> pages_;
     QMap<int, VideoNeed> videos_;
     QList<Problem> problems_;
@@ -209,45 +237,94 @@ private:
     }
 
     void checkDatabase() {
-        const QString path = root_ + QStringLiteral("/Base/test.db");
-        const QString where = QStringLiteral("Base/test.db");
-        if (!QFileInfo(path).isFile()) {
-            report(
-                where, QStringLiteral("missing: the course database with the question banks and the user register"),
-                QFileInfo(root_ + QStringLiteral("/Base/test.mdb")).isFile()
-                    ? QStringLiteral(
-                          "convert the Access database beside it: coursedb import-mdb Base/test.mdb Base/test.db")
-                    : missingFix(path, QStringLiteral("make it with coursedb import-mdb (from the course's test.mdb) "
-                                                      "or coursedb import-csv")));
+        if (server_) {
+            try {
+                DatabaseTables(database_);
+            } catch (const platform::Failure& failure) {
+                // The connection's own message names the address as well; it is said once here.
+                QString why = failure.message();
+                const QString prefix = QStringLiteral("Cannot open the course database %1: ").arg(shown_);
+                if (why.startsWith(prefix)) why = why.mid(prefix.size());
+                report(shown_, QStringLiteral("cannot be opened: %1").arg(why.trimmed()),
+                       QStringLiteral("check the address, that the server runs and lets this user in with this "
+                                      "password, and that the database exists (createdb makes it); then copy the "
+                                      "course's database file there: coursedb push FILE %1")
+                           .arg(shown_));
+                return;
+            }
+        } else if (!QFileInfo(database_).isFile()) {
+            // The Access database a course brings sits beside where its database file belongs.
+            const QFileInfo info(database_);
+            const QString mdb = info.absolutePath() + u'/' + info.completeBaseName() + QStringLiteral(".mdb");
+            const QString shownDir = QFileInfo(shown_).path();
+            const QString shownMdb =
+                (shownDir == u"." && !shown_.startsWith(QStringLiteral("./")) ? QString() : shownDir + u'/') +
+                info.completeBaseName() + QStringLiteral(".mdb");
+            const QString make =
+                QStringLiteral("make it with coursedb import-mdb (from the course's test.mdb) or coursedb import-csv");
+            report(shown_, QStringLiteral("missing: the course database with the question banks and the user register"),
+                   QFileInfo(mdb).isFile()
+                       ? QStringLiteral("convert the Access database beside it: coursedb import-mdb %1 %2")
+                             .arg(shownMdb, shown_)
+                       : (given_ ? make : missingFix(database_, make)));
             return;
+        } else {
+            try {
+                DatabaseTables(database_);
+            } catch (const platform::Failure& failure) {
+                report(shown_, QStringLiteral("cannot be opened: %1").arg(failure.message()),
+                       QStringLiteral("replace it with a course database made by coursedb import-mdb or import-csv"));
+                return;
+            }
         }
-        try {
-            DatabaseTables(path);
-        } catch (const platform::Failure& failure) {
-            report(where, QStringLiteral("cannot be opened: %1").arg(failure.message()),
-                   QStringLiteral("replace it with a course database made by coursedb import-mdb or import-csv"));
-            return;
-        }
-        checkBank(path, Language::Russian);
-        checkBank(path, Language::Kazakh);
-        checkRegister(path);
+        checkBank(Language::Russian);
+        checkBank(Language::Kazakh);
+        checkRegister();
+    }
+
+    QString tableWhere(const QString& name) const { return QStringLiteral("%1, table %2").arg(shown_, name); }
+
+    // How a table gets onto the server again: from CSV into a file of its own, which push then
+    // copies; `replace` when the server has the table already. Only that table changes there.
+    QString copyThere(const QString& name, const QString& csv, bool replace) const {
+        return QStringLiteral("coursedb import-csv --table %1 %2 %1.db, then coursedb push%3 %1.db %4")
+            .arg(name, csv, replace ? QStringLiteral(" --force") : QString(), shown_);
     }
 
     // The table, or none after reporting why.
-    std::optional<Table> readTable(const QString& path, const QString& name, const QString& role,
-                                   const QStringList& fields, const QString& csvHint) {
-        const QString where = QStringLiteral("Base/test.db, table %1").arg(name);
+    std::optional<Table> readTable(const QString& name, const QString& role, const QStringList& fields,
+                                   const QString& csvHint) {
+        const QString where = tableWhere(name);
         Table table;
         try {
-            if (!DatabaseTables(path).contains(name, Qt::CaseInsensitive)) {
-                report(where, QStringLiteral("missing: it is %1").arg(role),
-                       QStringLiteral("import it: coursedb import-csv --table %1 %2 Base/test.db").arg(name, csvHint));
+            QString found;
+            for (const QString& t : DatabaseTables(database_))
+                if (t.compare(name, Qt::CaseInsensitive) == 0) found = t;
+            if (found.isEmpty()) {
+                report(
+                    where, QStringLiteral("missing: it is %1").arg(role),
+                    server_
+                        ? QStringLiteral("copy it there: %1").arg(copyThere(name, csvHint, false))
+                        : QStringLiteral("import it: coursedb import-csv --table %1 %2 %3").arg(name, csvHint, shown_));
                 return std::nullopt;
             }
-            table = ReadTable(path, name);
+            // On a server the textbook finds rows, and their order, by this column alone.
+            if (server_ && !serverColumns(database_, found).contains(::Connection::rowKey())) {
+                report(where,
+                       QStringLiteral("no column %1, by which the textbook tells the rows apart and keeps their "
+                                      "order")
+                           .arg(::Connection::rowKey()),
+                       QStringLiteral("add it on the server, numbering the rows in the order the server holds them: "
+                                      "ALTER TABLE %1 ADD COLUMN %2 bigint GENERATED BY DEFAULT AS IDENTITY UNIQUE; "
+                                      "or copy the table there again: %3")
+                           .arg(quoteIdentifier(found), ::Connection::rowKey(), copyThere(name, csvHint, true)));
+                return std::nullopt;
+            }
+            table = ReadTable(database_, name);
         } catch (const platform::Failure& failure) {
             report(where, QStringLiteral("cannot be read: %1").arg(failure.message()),
-                   QStringLiteral("import it again with coursedb"));
+                   server_ ? QStringLiteral("copy it there again: %1").arg(copyThere(name, csvHint, true))
+                           : QStringLiteral("import it again with coursedb"));
             return std::nullopt;
         }
         QStringList missing;
@@ -257,9 +334,12 @@ private:
             report(where,
                    QStringLiteral("no field %1 (its fields: %2)")
                        .arg(list(missing), table.fields.join(QStringLiteral(", "))),
-                   QStringLiteral("add the field%1 %2, or import the table again with the fields %3")
+                   QStringLiteral("add the field%1 %2, or %3")
                        .arg(missing.size() > 1 ? QStringLiteral("s") : QString(), list(missing),
-                            fields.join(QStringLiteral(", "))));
+                            server_ ? QStringLiteral("copy the table there again with the fields %1: %2")
+                                          .arg(fields.join(QStringLiteral(", ")), copyThere(name, csvHint, true))
+                                    : QStringLiteral("import the table again with the fields %1")
+                                          .arg(fields.join(QStringLiteral(", ")))));
             return std::nullopt;
         }
         return table;
@@ -271,12 +351,12 @@ private:
         return -1;
     }
 
-    void checkBank(const QString& path, Language language) {
+    void checkBank(Language language) {
         const QString name = QuestionBankTable(language);
-        const QString where = QStringLiteral("Base/test.db, table %1").arg(name);
-        const std::optional<Table> table =
-            readTable(path, name, QStringLiteral("the %1 question bank").arg(languageName(language)),
-                      QuestionBankFields(), name + QStringLiteral(".csv"));
+        const QString where = tableWhere(name);
+        const QString csv = name + QStringLiteral(".csv");
+        const std::optional<Table> table = readTable(
+            name, QStringLiteral("the %1 question bank").arg(languageName(language)), QuestionBankFields(), csv);
         if (!table) return;
         const qsizetype rows = table->rows.size();
         if (rows < kMinimumBankRows)
@@ -297,7 +377,11 @@ private:
                    QStringLiteral("%1 where %2 is due: the questions must be numbered 1, 2, 3… in the table's order")
                        .arg(found)
                        .arg(r + 1),
-                   QStringLiteral("number the rows 1, 2, 3… without gaps, in order, and import the bank again"));
+                   server_
+                       ? QStringLiteral("number the rows 1, 2, 3… without gaps, in order, and copy the bank there "
+                                        "again: %1")
+                             .arg(copyThere(name, csv, true))
+                       : QStringLiteral("number the rows 1, 2, 3… without gaps, in order, and import the bank again"));
             break;  // every later row is off as well
         }
 
@@ -319,14 +403,14 @@ private:
         }
     }
 
-    void checkRegister(const QString& path) {
-        readTable(path, QStringLiteral("user1"), QStringLiteral("the user register"), UserRegisterFields(),
+    void checkRegister() {
+        readTable(QStringLiteral("user1"), QStringLiteral("the user register"), UserRegisterFields(),
                   QStringLiteral("user1.csv"));
     }
 };
 
 }  // namespace
 
-QList<Problem> CheckContentRoot(const QString& root) { return Checker(root).run(); }
+QList<Problem> CheckContentRoot(const QString& root, const QString& database) { return Checker(root, database).run(); }
 
 }  // namespace coursedb

@@ -6,7 +6,7 @@
 namespace coursedb {
 
 struct Problem {
-    QString where;  // a path under the content root, with the table or row where it helps
+    QString where;  // a path under the content root or the database, with the table or row where it helps
     QString what;   // what is wrong, naming who needs it
     QString fix;    // how to put it right
 };
@@ -19,6 +19,11 @@ constexpr int kMinimumBankRows = 399;
 // chapter trees and week menus of both languages open, and the course database with both
 // question banks and the user register. Returns every problem found, pages first, then videos,
 // then the database.
-QList<Problem> CheckContentRoot(const QString& root);
+//
+// The course database is root/Base/test.db unless `database` names another: a file, or the
+// address of a lab's PostgreSQL database, whose tables must also carry the column "rowid". Its
+// problems then name that file, or the address without its password, and their fixes say what to
+// do there.
+QList<Problem> CheckContentRoot(const QString& root, const QString& database = QString());
 
 }  // namespace coursedb

@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QUuid>
 
+#include "Connection.h"
+
 // Runs the coursedb program and keeps what it said.
 struct CoursedbRun {
     int exitCode = -1;
@@ -23,6 +25,11 @@ struct CoursedbRun {
 inline CoursedbRun RunCoursedb(const QStringList& arguments, const QString& workingDirectory = QString()) {
     QProcess process;
     if (!workingDirectory.isEmpty()) process.setWorkingDirectory(workingDirectory);
+    // Messages of the libraries it uses (libpq's) in English, as the tests read them.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C.UTF-8"));
+    environment.remove(QStringLiteral("LANGUAGE"));
+    process.setProcessEnvironment(environment);
     process.start(QStringLiteral(COURSEDB_PROGRAM), arguments);
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
         qFatal("coursedb did not finish: %s", qPrintable(arguments.join(u' ')));
@@ -48,9 +55,32 @@ inline QStringList DirectoryEntries(const QString& path) {
     return QDir(path).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
-// The rows a query gives on a database file, fields joined with "|", null as "<null>". Opened
-// read-only: a missing file is a failure, never a new database.
+inline QStringList RowsOf(QSqlQuery& query) {
+    QStringList rows;
+    while (query.next()) {
+        QStringList values;
+        for (int i = 0; i < query.record().count(); ++i)
+            values << (query.value(i).isNull() ? QStringLiteral("<null>") : query.value(i).toString());
+        rows << values.join(u'|');
+    }
+    return rows;
+}
+
+// The rows a query gives on a database file or a server database, fields joined with "|", null as
+// "<null>". A file is opened read-only: a missing file is a failure, never a new database.
 inline QStringList QueryRows(const QString& databasePath, const QString& sql) {
+    if (IsServerAddress(databasePath)) {
+        Connection connection;
+        connection.setConnectionString(databasePath);
+        try {
+            connection.open();
+        } catch (const platform::Failure& failure) {
+            qFatal("%s", qPrintable(failure.message()));
+        }
+        QSqlQuery query(connection.database());
+        if (!query.exec(sql)) qFatal("query failed: %s (%s)", qPrintable(query.lastError().text()), qPrintable(sql));
+        return RowsOf(query);
+    }
     QStringList rows;
     const QString name = QUuid::createUuid().toString();
     {
@@ -60,12 +90,7 @@ inline QStringList QueryRows(const QString& databasePath, const QString& sql) {
         if (!db.open()) qFatal("cannot open %s", qPrintable(databasePath));
         QSqlQuery query(db);
         if (!query.exec(sql)) qFatal("query failed: %s", qPrintable(query.lastError().text()));
-        while (query.next()) {
-            QStringList values;
-            for (int i = 0; i < query.record().count(); ++i)
-                values << (query.value(i).isNull() ? QStringLiteral("<null>") : query.value(i).toString());
-            rows << values.join(u'|');
-        }
+        rows = RowsOf(query);
     }
     QSqlDatabase::removeDatabase(name);
     return rows;
