@@ -70,7 +70,9 @@ bool Connection::isOpen() const { return QSqlDatabase::contains(name_) && QSqlDa
 
 QSqlDatabase Connection::database() {
     QSqlDatabase db = QSqlDatabase::database(name_, false);
-    if (lost_ && db.isOpen()) {
+    // A server connection that broke (the driver then calls it closed) or was found lost is made
+    // afresh; one this program closed stays closed.
+    if (opened_ && backend() == Backend::PostgreSQL && (lost_ || !db.isOpen())) {
         db.close();
         if (!db.open())
             throw platform::Failure(QStringLiteral("Cannot reach the course database %1: %2")
@@ -85,10 +87,26 @@ platform::Failure Connection::statementFailure(const QSqlError& error) {
     if (backend() == Backend::PostgreSQL && !lost_) {
         // A statement the server refused leaves the connection usable; one that never reached it
         // (the server stopped or the network dropped) does not, and the next statement reconnects.
-        QSqlQuery probe(QSqlDatabase::database(name_, false));
-        if (!probe.exec(QStringLiteral("SELECT 1"))) lost_ = true;
+        QSqlDatabase db = QSqlDatabase::database(name_, false);
+        QSqlQuery probe(db);
+        if (!db.isOpen() || !probe.exec(QStringLiteral("SELECT 1"))) lost_ = true;
     }
     return failure;
+}
+
+QSqlQuery Connection::run(const QString& sql, const QVariantList& bindings, Repeat repeat) {
+    for (int attempt = 1;; ++attempt) {
+        QSqlQuery query(database());
+        query.setForwardOnly(true);
+        if (query.prepare(sql)) {
+            for (const QVariant& value : bindings) query.addBindValue(value);
+            if (query.exec()) return query;
+        }
+        const QSqlError error = query.lastError();
+        query = QSqlQuery();
+        platform::Failure failure = statementFailure(error);
+        if (!lost_ || repeat == Repeat::Never || attempt > 1) throw failure;
+    }
 }
 
 void Connection::open() {
@@ -97,6 +115,7 @@ void Connection::open() {
         return platform::Failure(QStringLiteral("Cannot open the course database %1: %2").arg(displayName(), why));
     };
     lost_ = false;
+    opened_ = false;
     if (backend() == Backend::PostgreSQL) {
         QSqlDatabase db = QSqlDatabase::contains(name_) ? QSqlDatabase::database(name_, false)
                                                         : QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), name_);
@@ -107,6 +126,7 @@ void Connection::open() {
             db.close();
             throw fail(why);
         }
+        opened_ = true;
         return;
     }
 
@@ -132,6 +152,7 @@ void Connection::open() {
         db.close();
         throw fail(why);
     }
+    opened_ = true;
 }
 
 // Sets up a server connection from its address: postgresql://[user[:password]@][host][:port]/dbname
@@ -174,5 +195,6 @@ void Connection::close() {
     if (!QSqlDatabase::contains(name_)) return;
     emit closing();
     QSqlDatabase::database(name_, false).close();
+    opened_ = false;
     lost_ = false;
 }

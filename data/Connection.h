@@ -40,6 +40,15 @@ public:
     // next statement to reconnect.
     [[nodiscard]] platform::Failure statementFailure(const QSqlError& error);
 
+    // Whether a statement that failed may be sent once more.
+    enum class Repeat { Never, AfterLostConnection };
+    // Prepares and runs one statement with its bound values (a forward-only query); throws a Failure
+    // with the database's message when it fails. With AfterLostConnection, a statement that failed
+    // because the server connection was lost (a server restarted while the program stood idle) is
+    // sent once more on a new connection: for reads, and for changes that match the whole row as
+    // read, which a repeat cannot apply twice.
+    QSqlQuery run(const QString& sql, const QVariantList& bindings = {}, Repeat repeat = Repeat::Never);
+
     // The column that identifies a row for updates and deletes: SQLite's own rowid, and on a
     // server the identity column of the same name that the course tables carry there.
     static QString rowKey() { return QStringLiteral("rowid"); }
@@ -52,6 +61,7 @@ private:
 
     QString connectionString_;
     QString name_;
+    bool opened_ = false;  // open() succeeded and close() has not been called since
     bool lost_ = false;
 };
 

@@ -39,11 +39,10 @@ QList<int> fieldColumns(const QSqlRecord& record) {
 void DataSet::open() {
     if (isActive()) return;
     connection_->open();
-    QSqlQuery query(connection_->database());
-    query.setForwardOnly(true);
     // Ordered by the key: the order rows were stored in, the same on every back end.
-    const QString sql = QStringLiteral("SELECT %1, * FROM %2 ORDER BY 1").arg(Connection::rowKey(), quoteIdentifier(tableName_));
-    if (!query.exec(sql)) throw connection_->statementFailure(query.lastError());
+    const QString sql =
+        QStringLiteral("SELECT %1, * FROM %2 ORDER BY 1").arg(Connection::rowKey(), quoteIdentifier(tableName_));
+    QSqlQuery query = connection_->run(sql, {}, Connection::Repeat::AfterLostConnection);
 
     const QSqlRecord record = query.record();
     const QList<int> columns = fieldColumns(record);
@@ -263,11 +262,9 @@ void DataSet::storeEdit() {
     }
     if (!sets.isEmpty()) {
         const QString where = matchOriginal(row, bindings);
-        QSqlQuery query(connection_->database());
-        query.prepare(
-            QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quoteIdentifier(tableName_), sets.join(u", "), where));
-        for (const QVariant& b : bindings) query.addBindValue(b);
-        if (!query.exec()) throw connection_->statementFailure(query.lastError());
+        const QSqlQuery query = connection_->run(
+            QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quoteIdentifier(tableName_), sets.join(u", "), where),
+            bindings, Connection::Repeat::AfterLostConnection);
         if (query.numRowsAffected() != 1) failChangedByOthers();
     }
     row.values = buffer_;
@@ -285,15 +282,13 @@ void DataSet::storeInsert() {
     }
     // The stored row comes back with its key and the defaults the database filled in.
     const QString returning = QStringLiteral(" RETURNING %1, *").arg(Connection::rowKey());
-    QSqlQuery query(connection_->database());
-    if (names.isEmpty())
-        query.prepare(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(tableName_)) + returning);
-    else
-        query.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                          .arg(quoteIdentifier(tableName_), names.join(u", "), marks.join(u", ")) +
-                      returning);
-    for (const QVariant& b : bindings) query.addBindValue(b);
-    if (!query.exec()) throw connection_->statementFailure(query.lastError());
+    // Not sent again after a lost connection: a new row that did reach the server would be stored twice.
+    QSqlQuery query = connection_->run(
+        names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(tableName_)) + returning
+                        : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                  .arg(quoteIdentifier(tableName_), names.join(u", "), marks.join(u", ")) +
+                              returning,
+        bindings);
     Row stored{QVariant(), buffer_};
     if (query.next()) {
         stored.key = query.value(0);
@@ -330,10 +325,8 @@ void DataSet::remove() {
     const Row& row = rows_[current_];
     QVariantList bindings;
     const QString where = matchOriginal(row, bindings);
-    QSqlQuery query(connection_->database());
-    query.prepare(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteIdentifier(tableName_), where));
-    for (const QVariant& b : bindings) query.addBindValue(b);
-    if (!query.exec()) throw connection_->statementFailure(query.lastError());
+    const QSqlQuery query = connection_->run(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteIdentifier(tableName_), where),
+                                             bindings, Connection::Repeat::AfterLostConnection);
     if (query.numRowsAffected() != 1) failChangedByOthers();
     const int removed = current_;
     rows_.removeAt(removed);
