@@ -172,6 +172,7 @@ private slots:
             QCOMPARE(errors.size(), attempt);
             QCOMPARE(errors.last().caption, QStringLiteral("Электронный учебник"));
             QVERIFY(!errors.last().text.trimmed().isEmpty());
+            QVERIFY2(!errors.last().text.contains(QUrl(server_.uri()).password()), "the box shows the password");
             // The change waits in the register, the student stays in the main window.
             QCOMPARE(DataModule5->ADOTable2->state(), DataSet::State::Edit);
             QCOMPARE(DataModule5->ADOTable2->fieldText(QStringLiteral("glava")), entryText(1));
