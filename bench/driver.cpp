@@ -669,6 +669,8 @@ int table(const QString& path) {
         {QStringLiteral("mask region"), QStringLiteral("mask-region"), 1.0 / 15, QStringLiteral("≤ 1/15 (0.067×)"),
          duration},
         {QStringLiteral("chapter store"), QStringLiteral("chapter-store"), 2.0, QStringLiteral("≤ 2.0×"), duration},
+        {QStringLiteral("chapter store, PostgreSQL"), QStringLiteral("server-chapter-store"), 1.5,
+         QStringLiteral("≤ 1.5×"), duration},
         {QStringLiteral("memory"), QStringLiteral("memory"), 1.15, QStringLiteral("≤ 1.15×"), memory},
         {QStringLiteral("scale"), QStringLiteral("scale"), 2.0, QStringLiteral("≤ 2.0×"), duration},
     };
@@ -713,6 +715,29 @@ int table(const QString& path) {
     for (const Part& part : parts)
         if (figures.contains(part.key) && !part.key.startsWith(shown + u'/'))
             out << "- " << part.label << ": " << cell(figures[part.key], duration) << "\n";
+    // A lab's machines at once on the server: figures of their own, with no baseline.
+    const QList<QPair<QString, QString>> loads{{QStringLiteral("paced"), QStringLiteral("each machine pausing 0–20 ms "
+                                                                                        "between stores")},
+                                               {QStringLiteral("flat"), QStringLiteral("no pause")}};
+    bool loadHead = false;
+    for (const auto& [pace, label] : loads) {
+        const QString key = QStringLiteral("server-load/") + pace;
+        if (!figures.contains(key + QStringLiteral("-p50"))) continue;
+        if (!loadHead)
+            out << "\nLab load on the PostgreSQL server, every machine storing into its own register row, median (min "
+                   "– max) of the runs:\n\n";
+        loadHead = true;
+        const Figures& clients = figures[key + QStringLiteral("-clients")];
+        const Figures& rate = figures[key + QStringLiteral("-rate")];
+        out << "- " << QString::number(clients.median(), 'f', 0) << " machines, " << label << ": store p50 "
+            << cell(figures[key + QStringLiteral("-p50")], duration) << ", p99 "
+            << cell(figures[key + QStringLiteral("-p99")], duration) << "; "
+            << QStringLiteral("%1 stores/s (%2 – %3)")
+                   .arg(rate.median(), 0, 'f', 0)
+                   .arg(rate.min(), 0, 'f', 0)
+                   .arg(rate.max(), 0, 'f', 0)
+            << "\n";
+    }
     out << "\n"
         << (failing ? QString::number(failing) + QStringLiteral(" target(s) do not hold.")
                     : QStringLiteral("Every target holds."))

@@ -6,6 +6,14 @@
 //   bench_harness chapter ROOT REPS OPS     RecordChapter + ShowCurrentUser against a prepared UPDATE
 //   bench_harness scale-textbook ROOT       the language choice and the register at its last row
 //   bench_harness scale-baseline DATABASE   all rows of user1 read with a forward-only query
+//   bench_harness server-chapter SERVER ROOT REPS OPS
+//                                           RecordChapter + ShowCurrentUser on a PostgreSQL copy of
+//                                           ROOT's database against a prepared UPDATE in autocommit
+//   bench_harness server-load SERVER CLIENT SECONDS CLIENTS PAUSE_MS
+//                                           CLIENTS register_clients storing at once for SECONDS:
+//                                           store latency p50 and p99 (ns), and stores a second
+// SERVER is the superuser's address of a PostgreSQL server (tests/postgres/server.sh writes it);
+// each server figure makes a database of its own there.
 #include <time.h>
 
 #include <QApplication>
@@ -18,12 +26,17 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QToolButton>
+#include <QUrl>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 
 #include "BareWindow.h"
+#include "ClientRun.h"
+#include "Connection.h"
+#include "CourseDb.h"
 #include "DataSet.h"
 #include "MainForm.h"
 #include "StatusBar.h"
@@ -45,8 +58,8 @@ qint64 now() {
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-void report(const char* benchmark, const char* side, qint64 value) {
-    std::printf("%s\t%s\t%lld\n", benchmark, side, static_cast<long long>(value));
+void report(const char* benchmark, const QByteArray& side, qint64 value) {
+    std::printf("%s\t%s\t%lld\n", benchmark, side.constData(), static_cast<long long>(value));
     std::fflush(stdout);
 }
 
@@ -186,6 +199,119 @@ int chapter(const QString& root, int reps, int ops) {
     return 0;
 }
 
+// A database of its own on the server, holding the tables of a course database file as a course
+// team pushes them there; its address.
+QString serverCopy(const QString& server, const QString& name, const QString& courseFile) {
+    {
+        Connection connection;
+        connection.setConnectionString(server);
+        try {
+            connection.open();
+        } catch (const platform::Failure& failure) {
+            fail(failure.message());
+        }
+        QSqlQuery query(connection.database());
+        if (!query.exec(QStringLiteral("DROP DATABASE IF EXISTS %1 WITH (FORCE)").arg(name)) ||
+            !query.exec(QStringLiteral("CREATE DATABASE %1").arg(name)))
+            fail(query.lastError().text());
+    }
+    QUrl address(server);
+    address.setPath(u'/' + name);
+    try {
+        coursedb::PushDatabase(courseFile, address.toString(), false);
+    } catch (const platform::Failure& failure) {
+        fail(failure.message());
+    }
+    return address.toString();
+}
+
+// The chapter store of the main window's handler with the course database on a server, against
+// the bare statement over the same kind of connection: prepared once, executed in autocommit (one
+// round trip, which commits). The baseline writes another row, so that the textbook's row stays as
+// it read it.
+int serverChapter(const QString& server, const QString& root, int reps, int ops) {
+    const QString address = serverCopy(server, QStringLiteral("bench_chapter"), CourseDatabasePath(root));
+    qputenv("TEXTBOOK_DATABASE", address.toUtf8());
+    createWindowSet(root);
+    DataModule5->OpenCourseDatabase(Language::Russian);
+    if (DataModule5->ADOTable2->recordCount() < 2) fail(QStringLiteral("the register needs two rows"));
+    {
+        Connection connection;
+        connection.setConnectionString(address);
+        connection.open();
+        QSqlDatabase db = connection.database();
+        QSqlQuery probe(db);
+        if (!probe.exec(QStringLiteral("SELECT rowid FROM user1 ORDER BY rowid LIMIT 1 OFFSET 1")) || !probe.next())
+            fail(probe.lastError().text());
+        const QVariant otherRow = probe.value(0);
+        QSqlQuery update(db);
+        if (!update.prepare(QStringLiteral("UPDATE user1 SET glava = ? WHERE rowid = ?"))) fail(update.lastError().text());
+        const QString texts[] = {QStringLiteral("1 НеделяЛекция"), QStringLiteral("2 НеделяПрактическая работа №2")};
+        int turn = 0;
+        for (int rep = 0; rep < reps; ++rep) {
+            qint64 start = now();
+            for (int i = 0; i < ops; ++i) {
+                DataModule5->RecordChapter(texts[turn++ % 2]);
+                DataModule5->ShowCurrentUser(Form2->StatusBar1);
+            }
+            report("server-chapter-store", "textbook", (now() - start) / ops);
+            start = now();
+            for (int i = 0; i < ops; ++i) {
+                update.bindValue(0, texts[turn++ % 2]);
+                update.bindValue(1, otherRow);
+                exec(update);
+            }
+            report("server-chapter-store", "baseline", (now() - start) / ops);
+        }
+    }
+    DestroyWindowSet();
+    return 0;
+}
+
+// A lab's machines storing at once into their own register rows, as the load test runs them.
+int serverLoad(const QString& server, const QString& client, int seconds, int clients, int pauseMs) {
+    QTemporaryDir work;
+    if (!work.isValid()) fail(QStringLiteral("no temporary directory"));
+    coursedb::Table users{QStringLiteral("user1"), coursedb::UserRegisterFields(), {}};
+    for (int i = 0; i < clients; ++i)
+        users.rows << QStringList{QStringLiteral("Студент %1").arg(i), QStringLiteral("Введение")};
+    const QString file = work.filePath(QStringLiteral("lab.db"));
+    coursedb::WriteDatabase(file, {users});
+    clientrun::Options options;
+    options.program = client;
+    options.address = serverCopy(server, QStringLiteral("bench_load"), file);
+    options.seconds = seconds;
+    options.renameEvery = 10;
+    options.pauseMs = pauseMs;
+    QList<clientrun::Client> runs;
+    for (int i = 0; i < clients; ++i) {
+        clientrun::Client c;
+        c.user = users.rows[i][0];
+        c.tag = QStringLiteral("c%1").arg(i);
+        c.log = work.filePath(c.tag + QStringLiteral(".log"));
+        runs << c;
+    }
+    qint64 loadNs = 0;
+    clientrun::Run(options, runs, &loadNs);
+    QList<qint64> latencies;
+    for (const clientrun::Client& c : runs) {
+        if (!c.ready || !c.finished || c.crashed || c.exitCode != 0)
+            fail(QStringLiteral("client %1 failed: %2").arg(c.tag, c.output));
+        for (const clientrun::Store& s : c.stores) {
+            if (!s.ok) fail(QStringLiteral("client %1: a store failed: %2").arg(c.tag, s.message));
+            latencies << s.ns;
+        }
+    }
+    std::sort(latencies.begin(), latencies.end());
+    const QByteArray pace = pauseMs > 0 ? "paced" : "flat";
+    report("server-load", pace + "-clients", clients);
+    report("server-load", pace + "-p50", clientrun::Percentile(latencies, 0.50));
+    report("server-load", pace + "-p99", clientrun::Percentile(latencies, 0.99));
+    report("server-load", pace + "-rate", qint64(double(latencies.size()) / (double(loadNs) / 1e9)));
+    report("server-load", pace + "-stores", latencies.size());
+    return 0;
+}
+
 // From the click on "Rus" to the main window's first frame, then the register opened from it and
 // moved to its last row (Ctrl+End in the grid) until the grid has painted that row.
 int scaleTextbook(const QString& root) {
@@ -265,6 +391,14 @@ int main(int argc, char* argv[]) {
     if (mode == u"chapter" && args.size() == 5) return chapter(args[2], args[3].toInt(), args[4].toInt());
     if (mode == u"scale-textbook" && args.size() == 3) return scaleTextbook(args[2]);
     if (mode == u"scale-baseline" && args.size() == 3) return scaleBaseline(args[2]);
+    try {
+        if (mode == u"server-chapter" && args.size() == 6)
+            return serverChapter(args[2], args[3], args[4].toInt(), args[5].toInt());
+        if (mode == u"server-load" && args.size() == 7)
+            return serverLoad(args[2], args[3], args[4].toInt(), args[5].toInt(), args[6].toInt());
+    } catch (const platform::Failure& failure) {
+        fail(failure.message());
+    }
     std::fprintf(stderr, "usage: see the head of bench/harness.cpp\n");
     return 2;
 }
