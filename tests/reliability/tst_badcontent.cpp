@@ -191,7 +191,8 @@ private slots:
         QTest::addColumn<int>("section");  // 0: the whole page, else the section a<n>
         QTest::addColumn<QString>("decoy");  // relative to the content root; empty: none
 
-        QTest::newRow("spaces, doubled and trailing") << "Лабораторная  работа №3 " << 0 << "";
+        QTest::newRow("spaces, doubled and trailing") << "Лабораторная  работа №3 " << 0
+                                                      << "web/Лабораторная работа №3.htm";
         QTest::newRow("# in the name") << "C# и .NET" << 0 << "web/C";
         QTest::newRow("# in the name, then a section") << "C# и .NET" << 2 << "web/C";
         QTest::newRow("a name ending like a section") << "Глава.htm#a1" << 0 << "web/Глава.htm";
