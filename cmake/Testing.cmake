@@ -15,4 +15,106 @@ function(textbook_add_test name)
         set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
     endif()
     set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
+    textbook_sanitize_tests()
 endfunction()
+
+# --- The sanitizer build (TEXTBOOK_SANITIZE) -------------------------------------------------------
+# Every test runs with the options below in its environment, and so does every program it starts
+# (the textbook, coursedb, the reliability helper): they inherit the environment.
+#
+#   detect_leaks=1     LeakSanitizer at exit, with the suppressions in cmake/sanitizers/lsan.supp
+#                      (memory that system libraries keep for themselves, none of ours).
+#   exitcode=23        a sanitizer report ends a program with 23, which no program of ours uses, so
+#                      a test that expects coursedb or the helper to fail with 1 or 2 still notices.
+#   print_stacktrace   UBSan prints where the undefined behaviour was reached from; with
+#                      -fno-sanitize-recover=undefined the first report ends the program.
+#
+# Programs that load Qt WebEngine also get new_delete_type_mismatch=0. Chromium's code in
+# libQt6WebEngineCore destroys a page's navigation objects through a pointer to a smaller type
+# (an 88-byte object is freed as a 24-byte one), which ASan reports as soon as a page is closed;
+# ASan cannot suppress that report by library, only switch the check off for the whole process.
+# The programs that do not load the browser engine (the data, tools, shaping and rule tests)
+# keep the check, and in ours the usual cause, deleting through a base class without a virtual
+# destructor, is already an error at compile time (-Wdelete-non-virtual-dtor with -Werror).
+set(TEXTBOOK_SANITIZER_OPTIONS "detect_leaks=1:exitcode=23")
+set(TEXTBOOK_LSAN_OPTIONS "suppressions=${CMAKE_CURRENT_LIST_DIR}/sanitizers/lsan.supp")
+set(TEXTBOOK_UBSAN_OPTIONS "print_stacktrace=1:exitcode=23")
+
+# textbook_sanitize_tests()
+# Gives the options above to every test of the calling directory, once the directory has been read
+# (so a test's own ENVIRONMENT, set after add_test, is kept). textbook_add_test calls it; a directory
+# that adds its tests with plain add_test calls it itself.
+function(textbook_sanitize_tests)
+    if(NOT TEXTBOOK_SANITIZE)
+        return()
+    endif()
+    get_property(registered DIRECTORY PROPERTY TEXTBOOK_SANITIZED_TESTS SET)
+    if(NOT registered)
+        set_property(DIRECTORY PROPERTY TEXTBOOK_SANITIZED_TESTS ON)
+        cmake_language(DEFER CALL _textbook_apply_sanitizer_options)
+    endif()
+endfunction()
+
+function(_textbook_apply_sanitizer_options)
+    get_property(tests DIRECTORY PROPERTY TESTS)
+    foreach(test IN LISTS tests)
+        set(asan_options "${TEXTBOOK_SANITIZER_OPTIONS}")
+        set(loads_browser OFF)
+        if(TARGET ${test})
+            _textbook_loads_browser(${test} loads_browser)
+        endif()
+        if(loads_browser)
+            string(APPEND asan_options ":new_delete_type_mismatch=0")
+        endif()
+        set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT
+            "ASAN_OPTIONS=${asan_options}"
+            "LSAN_OPTIONS=${TEXTBOOK_LSAN_OPTIONS}"
+            "UBSAN_OPTIONS=${TEXTBOOK_UBSAN_OPTIONS}")
+    endforeach()
+endfunction()
+
+# Whether a program loads Qt WebEngine: it links it, through our libraries or directly, or it is a
+# test that starts a program which does (tst_program depends on the textbook).
+# The walk keeps the targets it came through, so a cycle of static libraries ends it.
+function(_textbook_loads_browser target result)
+    set(${result} OFF PARENT_SCOPE)
+    get_target_property(imported ${target} IMPORTED)
+    if(imported)
+        return()
+    endif()
+    list(APPEND _textbook_walk ${target})
+    get_target_property(links ${target} LINK_LIBRARIES)
+    get_target_property(depends ${target} MANUALLY_ADDED_DEPENDENCIES)
+    foreach(item IN LISTS links depends)
+        if(item MATCHES "^Qt6?::WebEngine")
+            set(${result} ON PARENT_SCOPE)
+            return()
+        endif()
+        if(TARGET ${item} AND NOT item IN_LIST _textbook_walk)
+            _textbook_loads_browser(${item} found)
+            if(found)
+                set(${result} ON PARENT_SCOPE)
+                return()
+            endif()
+        endif()
+    endforeach()
+endfunction()
+
+# At the end of the configuration: every directory with tests has called textbook_sanitize_tests(),
+# so no test runs the sanitizer build without the options above.
+function(_textbook_check_sanitized_directories dir)
+    get_property(tests DIRECTORY ${dir} PROPERTY TESTS)
+    get_property(registered DIRECTORY ${dir} PROPERTY TEXTBOOK_SANITIZED_TESTS SET)
+    if(tests AND NOT registered)
+        message(FATAL_ERROR "The tests of ${dir} (${tests}) would run without the sanitizer options: "
+                            "call textbook_sanitize_tests() in its CMakeLists.txt.")
+    endif()
+    get_property(subdirectories DIRECTORY ${dir} PROPERTY SUBDIRECTORIES)
+    foreach(subdirectory IN LISTS subdirectories)
+        _textbook_check_sanitized_directories(${subdirectory})
+    endforeach()
+endfunction()
+
+if(TEXTBOOK_SANITIZE)
+    cmake_language(DEFER CALL _textbook_check_sanitized_directories ${CMAKE_CURRENT_SOURCE_DIR})
+endif()
