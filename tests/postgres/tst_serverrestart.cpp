@@ -1,8 +1,9 @@
 // The lab's server stops and comes back while the textbook runs. On a server of this test's own
 // (tests/postgres/server.sh), the whole window set records chapters through the main window's
-// chapter tree, as a student's double-click does: a store while the server is down is one error box
-// per attempt and stays pending; once the server is back the next store succeeds and the server
-// holds the chapter. A restart while nothing was being stored costs the student nothing either.
+// chapter tree, as a student's double-click does: a store while the server is down, or cut off by
+// the server stopping while it runs, is one error box per attempt and stays pending, and nothing of
+// it stays on the server; once the server is back the next store succeeds and the server holds the
+// chapter. A restart while nothing was being stored costs the student nothing at all.
 #include <QtTest>
 
 #include <QProcess>
@@ -48,6 +49,7 @@ public:
         return script(QStringLiteral("stop"));
     }
     QString uri() const { return uri_; }
+    QString state() const { return state_.path(); }
     QString lastOutput() const { return output_; }
 
 private:
@@ -145,13 +147,17 @@ private slots:
     void storeWhileTheServerIsDown_data() {
         QTest::addColumn<int>("attemptsWhileDown");
         QTest::addColumn<int>("entryAfter");  // the tree entry opened once the server is back
-        QTest::newRow("the same chapter again") << 1 << 1;
-        QTest::newRow("another chapter") << 1 << 2;
-        QTest::newRow("twice while down") << 2 << 1;
+        QTest::addColumn<bool>("whileStoring");  // the server stops while it runs the first attempt
+        QTest::newRow("the same chapter again") << 1 << 1 << false;
+        QTest::newRow("another chapter") << 1 << 2 << false;
+        QTest::newRow("twice while down") << 2 << 1 << false;
+        QTest::newRow("stopped while storing") << 1 << 1 << true;
+        QTest::newRow("stopped while storing, then twice while down") << 3 << 2 << true;
     }
     void storeWhileTheServerIsDown() {
         QFETCH(int, attemptsWhileDown);
         QFETCH(int, entryAfter);
+        QFETCH(bool, whileStoring);
         QTemporaryDir work;
         const QString address = makeCourse(server_.uri(), work.path());
         Session session(address);
@@ -166,9 +172,36 @@ private slots:
         Form3->hide();
         Form2->show();
 
-        QVERIFY2(server_.pause(), qPrintable(server_.lastOutput()));
+        if (whileStoring) {
+            // The server holds a store in a trigger (noting that it got there, outside any
+            // transaction) until the server stops.
+            query(address, QStringLiteral("CREATE SEQUENCE store_reached"));
+            query(address, QStringLiteral("CREATE FUNCTION hold_store() RETURNS trigger AS $$ BEGIN PERFORM "
+                                          "nextval('store_reached'); PERFORM pg_sleep(120); RETURN NEW; END $$ "
+                                          "LANGUAGE plpgsql"));
+            query(address, QStringLiteral("CREATE TRIGGER hold_store BEFORE UPDATE ON user1 FOR EACH ROW EXECUTE "
+                                          "FUNCTION hold_store()"));
+        } else {
+            QVERIFY2(server_.pause(), qPrintable(server_.lastOutput()));
+        }
         for (int attempt = 1; attempt <= attemptsWhileDown; ++attempt) {
+            QProcess stopper;
+            if (whileStoring && attempt == 1) {
+                // Stops the server once the store waits in the trigger.
+                stopper.setProcessChannelMode(QProcess::MergedChannels);
+                stopper.start(QStringLiteral("bash"),
+                              {QStringLiteral("-c"),
+                               QStringLiteral("for i in $(seq 1200); do [ \"$(psql \"$1\" -Atc \"SELECT count(*) FROM "
+                                              "pg_stat_activity WHERE wait_event = 'PgSleep'\")\" = 1 ] && break; "
+                                              "sleep 0.1; done; exec \"$2\" pause \"$3\""),
+                               QStringLiteral("stopper"), server_.uri(), kServerScript, server_.state()});
+                QVERIFY(stopper.waitForStarted(30000));
+            }
             openChapter(1);
+            if (whileStoring && attempt == 1) {
+                QVERIFY(stopper.waitForFinished(180000));
+                QVERIFY2(stopper.exitCode() == 0, stopper.readAll().constData());
+            }
             QCOMPARE(errors.size(), attempt);
             QCOMPARE(errors.last().caption, QStringLiteral("Электронный учебник"));
             QVERIFY(!errors.last().text.trimmed().isEmpty());
@@ -181,6 +214,11 @@ private slots:
             qInfo("error box of attempt %d while the server is down: %s", attempt, qPrintable(errors.last().text));
         }
         QVERIFY2(server_.resume(), qPrintable(server_.lastOutput()));
+        if (whileStoring) {
+            // The store had reached the server, and nothing of it stayed there.
+            QCOMPARE(query(address, QStringLiteral("SELECT is_called FROM store_reached")), QStringList{"true"});
+            query(address, QStringLiteral("DROP TRIGGER hold_store ON user1"));
+        }
         QCOMPARE(registerRows(address).first(), QStringLiteral("Айгерим|") + entryText(0));
         QCOMPARE(DataModule5->ADOTable2->state(), DataSet::State::Edit);
 
