@@ -1,7 +1,6 @@
 #include "ContentRules.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QRegularExpression>
 
 #include "Desktop.h"
@@ -56,11 +55,8 @@ QString VideoPath(const QString& contentRoot, int video) {
 }
 
 void PlayVideo(const QString& contentRoot, int video) {
-    const QString path = QDir::cleanPath(VideoPath(contentRoot, video));
-    // Handed a missing file, the desktop's player fails on its own, often without a word.
-    if (!QFileInfo(path).isFile())
-        throw platform::Failure(QStringLiteral("Видеофайл «%1» не найден").arg(QDir::toNativeSeparators(path)));
-    platform::desktop().openWithDesktop(QUrl::fromLocalFile(path));
+    // A missing video is the desktop's to report, as for any file it is asked to open.
+    platform::desktop().openWithDesktop(QUrl::fromLocalFile(QDir::cleanPath(VideoPath(contentRoot, video))));
 }
 
 QUrl AddressUrl(const QString& address) {

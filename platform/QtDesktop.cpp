@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
@@ -99,8 +100,13 @@ bool QtDesktop::confirm(const QString& text) {
 }
 
 void QtDesktop::openWithDesktop(const QUrl& url) {
+    const QString what = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
+    // The desktop's opener fails on a missing file without a word on most desktops; a shell says so.
+    if (url.isLocalFile() && !QFileInfo(url.toLocalFile()).isFile()) {
+        showError(applicationTitle(), QStringLiteral("Не удалось открыть «%1»: файл не найден.").arg(what));
+        return;
+    }
     if (!QDesktopServices::openUrl(url)) {
-        const QString what = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
         showError(applicationTitle(), QStringLiteral("Не удалось открыть «%1»: на этом компьютере нет программы для него.")
                                           .arg(what));
     }

@@ -1,8 +1,12 @@
-// The error box: its text rule, and one box per failed handler with the program going on.
+// The error box: its text rule, and one box per failed handler with the program going on; and the
+// desktop's own box for a file it cannot open.
 #include <QtTest>
+
+#include <QMessageBox>
 
 #include "Failure.h"
 #include "Handler.h"
+#include "QtDesktop.h"
 #include "RecordingDesktop.h"
 
 class TestErrorBox : public QObject {
@@ -46,7 +50,35 @@ private slots:
         QCOMPARE(desktop.errors[0].text, QStringLiteral("Field 'glava' not found."));
         QCOMPARE(desktop.errors[1].text, QStringLiteral("Cannot decode the picture."));
     }
+
+    // Asked to open a file that is not there (a course video, say), the desktop says so in its own
+    // error box and starts no program; a file that is a folder is not a video either.
+    void desktopReportsAFileThatIsNotThere_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("folder");
+        QTest::newRow("missing") << "video/3.avi" << false;
+        QTest::newRow("a folder in its place") << "video/5.avi" << true;
+    }
+    void desktopReportsAFileThatIsNotThere() {
+        QFETCH(QString, name);
+        QFETCH(bool, folder);
+        QTemporaryDir dir;
+        const QString path = dir.path() + u'/' + name;
+        if (folder) QVERIFY(QDir().mkpath(path));
+        QStringList boxes;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                boxes << box->windowTitle() + QStringLiteral(": ") + box->text();
+                box->accept();
+            }
+        });
+        answer.start(10);
+        platform::QtDesktop().openWithDesktop(QUrl::fromLocalFile(path));
+        QCOMPARE(boxes, QStringList{QStringLiteral("Электронный учебник: Не удалось открыть «%1»: файл не найден.")
+                                        .arg(QDir::toNativeSeparators(path))});
+    }
 };
 
-QTEST_GUILESS_MAIN(TestErrorBox)
+QTEST_MAIN(TestErrorBox)
 #include "tst_errorbox.moc"
