@@ -83,6 +83,11 @@ QSqlDatabase Connection::database() {
 }
 
 platform::Failure Connection::statementFailure(const QSqlError& error) {
+    if (backend() == Backend::SQLite && !QFileInfo::exists(connectionString_)) {
+        // Deleted or moved away while open: SQLite then only says the database is read-only.
+        return platform::Failure(QStringLiteral("The course database %1 is no longer there (deleted or moved away): %2")
+                                     .arg(connectionString_, databaseMessage(error)));
+    }
     const platform::Failure failure(databaseMessage(error));
     if (backend() == Backend::PostgreSQL && !lost_) {
         // A statement the server refused leaves the connection usable; one that never reached it
