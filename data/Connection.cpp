@@ -73,6 +73,7 @@ QSqlDatabase Connection::database() {
     // A server connection that broke (the driver then calls it closed) or was found lost is made
     // afresh; one this program closed stays closed.
     if (opened_ && backend() == Backend::PostgreSQL && (lost_ || !db.isOpen())) {
+        statements_.clear();
         db.close();
         if (!db.open())
             throw platform::Failure(QStringLiteral("Cannot reach the course database %1: %2")
@@ -101,10 +102,17 @@ platform::Failure Connection::statementFailure(const QSqlError& error) {
 
 QSqlQuery Connection::run(const QString& sql, const QVariantList& bindings, Repeat repeat) {
     for (int attempt = 1;; ++attempt) {
-        QSqlQuery query(database());
-        query.setForwardOnly(true);
-        if (query.prepare(sql)) {
-            for (const QVariant& value : bindings) query.addBindValue(value);
+        QSqlDatabase db = database();
+        const bool keep = backend() == Backend::PostgreSQL;
+        QSqlQuery query = keep ? statements_.value(sql, QSqlQuery(db)) : QSqlQuery(db);
+        bool prepared = keep && statements_.contains(sql);
+        if (!prepared) {
+            query.setForwardOnly(true);
+            prepared = query.prepare(sql);
+            if (prepared && keep) statements_.insert(sql, query);
+        }
+        if (prepared) {
+            for (int i = 0; i < bindings.size(); ++i) query.bindValue(i, bindings[i]);
             if (query.exec()) return query;
         }
         const QSqlError error = query.lastError();
@@ -116,6 +124,7 @@ QSqlQuery Connection::run(const QString& sql, const QVariantList& bindings, Repe
 
 void Connection::open() {
     if (isOpen()) return;
+    statements_.clear();
     auto fail = [this](const QString& why) {
         return platform::Failure(QStringLiteral("Cannot open the course database %1: %2").arg(displayName(), why));
     };
@@ -199,6 +208,7 @@ void Connection::openServer(QSqlDatabase& db) {
 void Connection::close() {
     if (!QSqlDatabase::contains(name_)) return;
     emit closing();
+    statements_.clear();
     QSqlDatabase::database(name_, false).close();
     opened_ = false;
     lost_ = false;

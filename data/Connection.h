@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QHash>
 #include <QObject>
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 
 #include "Failure.h"
@@ -61,6 +63,9 @@ private:
 
     QString connectionString_;
     QString name_;
+    // On a server, each statement is prepared there once and then only executed, one round trip a
+    // store; the statements go with the connection they were prepared on.
+    QHash<QString, QSqlQuery> statements_;
     bool opened_ = false;  // open() succeeded and close() has not been called since
     bool lost_ = false;
 };

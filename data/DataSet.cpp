@@ -245,10 +245,32 @@ QString DataSet::matchOriginal(const Row& row, QVariantList& bindings) const {
     return where;
 }
 
-void DataSet::failChangedByOthers() const {
-    throw Failure(
-        QStringLiteral("The row was changed or deleted by another user since it was read; your change is kept "
-                       "but was not stored"));
+// Another user changed or deleted the current row since it was read. The row is read again: what
+// it holds now becomes what it was read as, so the grid shows their values, fields the user did not
+// change take them, and storing the change again (the user having been told) replaces theirs
+// instead of being refused for ever. A row that is gone stays refused.
+void DataSet::failChangedByOthers(bool storing) {
+    const QString refused = storing ? QStringLiteral("your change is kept but was not stored")
+                                    : QStringLiteral("it was not deleted");
+    const QString message =
+        QStringLiteral("The row was changed or deleted by another user since it was read; ") + refused;
+    Row& row = rows_[current_];
+    try {
+        QSqlQuery query = connection_->run(QStringLiteral("SELECT %1, * FROM %2 WHERE %1 = ?")
+                                               .arg(Connection::rowKey(), quoteIdentifier(tableName_)),
+                                           {row.key}, Connection::Repeat::AfterLostConnection);
+        if (!query.next()) throw Failure(message);
+        const QList<int> columns = fieldColumns(query.record());
+        for (int i = 0; i < fields_.size() && i < columns.size(); ++i) {
+            row.values[i] = query.value(columns[i]);
+            if (isEditing() && !modified_.contains(i)) buffer_[i] = row.values[i];
+        }
+    } catch (const Failure&) {
+        throw Failure(message);
+    }
+    emit rowChanged(current_);
+    throw Failure(message + (storing ? QStringLiteral(" (storing it again replaces their change)")
+                                     : QStringLiteral(" (deleting it again deletes their version)")));
 }
 
 void DataSet::storeEdit() {
@@ -265,7 +287,7 @@ void DataSet::storeEdit() {
         const QSqlQuery query = connection_->run(
             QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quoteIdentifier(tableName_), sets.join(u", "), where),
             bindings, Connection::Repeat::AfterLostConnection);
-        if (query.numRowsAffected() != 1) failChangedByOthers();
+        if (query.numRowsAffected() != 1) failChangedByOthers(true);
     }
     row.values = buffer_;
 }
@@ -327,7 +349,7 @@ void DataSet::remove() {
     const QString where = matchOriginal(row, bindings);
     const QSqlQuery query = connection_->run(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteIdentifier(tableName_), where),
                                              bindings, Connection::Repeat::AfterLostConnection);
-    if (query.numRowsAffected() != 1) failChangedByOthers();
+    if (query.numRowsAffected() != 1) failChangedByOthers(false);
     const int removed = current_;
     rows_.removeAt(removed);
     current_ = rows_.isEmpty() ? -1 : qMin(removed, recordCount() - 1);

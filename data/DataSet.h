@@ -104,7 +104,7 @@ private:
     void storeEdit();
     void storeInsert();
     QString matchOriginal(const Row& row, QVariantList& bindings) const;
-    [[noreturn]] void failChangedByOthers() const;
+    [[noreturn]] void failChangedByOthers(bool storing);
 
     Connection* connection_;
     QString tableName_;
