@@ -24,6 +24,11 @@ endfunction()
 #
 #   detect_leaks=1     LeakSanitizer at exit, with the suppressions in cmake/sanitizers/lsan.supp
 #                      (memory that system libraries keep for themselves, none of ours).
+#   detect_stack_use_after_return=1
+#                      a reference to a function's local used after it returned (a lambda or a
+#                      queued call holding one) is an error too.
+#   check_initialization_order=1:strict_init_order=1
+#                      a global that reads another file's global before that one is constructed.
 #   exitcode=23        a sanitizer report ends a program with 23, which no program of ours uses, so
 #                      a test that expects coursedb or the helper to fail with 1 or 2 still notices.
 #   print_stacktrace   UBSan prints where the undefined behaviour was reached from; with
@@ -36,7 +41,8 @@ endfunction()
 # The programs that do not load the browser engine (the data, tools, shaping and rule tests)
 # keep the check, and in ours the usual cause, deleting through a base class without a virtual
 # destructor, is already an error at compile time (-Wdelete-non-virtual-dtor with -Werror).
-set(TEXTBOOK_SANITIZER_OPTIONS "detect_leaks=1:exitcode=23")
+set(TEXTBOOK_SANITIZER_OPTIONS
+    "detect_leaks=1:detect_stack_use_after_return=1:check_initialization_order=1:strict_init_order=1:exitcode=23")
 set(TEXTBOOK_LSAN_OPTIONS "suppressions=${CMAKE_CURRENT_LIST_DIR}/sanitizers/lsan.supp")
 set(TEXTBOOK_UBSAN_OPTIONS "print_stacktrace=1:exitcode=23")
 
