@@ -1,5 +1,7 @@
 #include "Fixture.h"
 
+#include <unistd.h>
+
 #include <QFile>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -8,7 +10,6 @@
 #include <QTest>
 #include <QUrl>
 #include <QUuid>
-#include <unistd.h>
 
 #include "Connection.h"
 
@@ -31,8 +32,14 @@ coursedb::Table QuestionBank(const QString& name, int rows) {
     coursedb::Table table{name, coursedb::QuestionBankFields(), {}};
     for (int n = 1; n <= rows; ++n) {
         const QString num = QString::number(n);
-        table.rows << QStringList{num,       QStringLiteral("Вопрос ") + num, num + QStringLiteral("-a"),
-                                  num + "-b", num + "-c", num + "-d", num + "-e", QString(QChar(u"abcde"[(n - 1) % 5]))};
+        table.rows << QStringList{num,
+                                  QStringLiteral("Вопрос ") + num,
+                                  num + QStringLiteral("-a"),
+                                  num + "-b",
+                                  num + "-c",
+                                  num + "-d",
+                                  num + "-e",
+                                  QString(QChar(u"abcde"[(n - 1) % 5]))};
     }
     return table;
 }
@@ -65,9 +72,10 @@ QString TestServerAddress() {
         const QString file = qEnvironmentVariable("TEXTBOOK_TEST_SERVER");
         QFile uri(file);
         if (file.isEmpty() || !uri.open(QIODevice::ReadOnly))
-            qFatal("No PostgreSQL test server: run this test through ctest, which starts one and names its "
-                   "address file in TEXTBOOK_TEST_SERVER (%s)",
-                   qPrintable(file));
+            qFatal(
+                "No PostgreSQL test server: run this test through ctest, which starts one and names its "
+                "address file in TEXTBOOK_TEST_SERVER (%s)",
+                qPrintable(file));
         return QString::fromUtf8(uri.readAll()).trimmed();
     }();
     return address;
@@ -102,9 +110,25 @@ void run(QSqlDatabase& db, const QString& sql) {
 }
 }  // namespace
 
+QStringList QueryRows(const QString& connectionString, const QString& sql) {
+    QStringList result;
+    withDatabase(connectionString, [&](QSqlDatabase& db) {
+        QSqlQuery q(db);
+        if (!q.exec(sql)) qFatal("fixture query failed: %s (%s)", qPrintable(q.lastError().text()), qPrintable(sql));
+        while (q.next()) {
+            QStringList values;
+            for (int i = 0; i < q.record().count(); ++i)
+                values << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
+            result << values.join(u'|');
+        }
+    });
+    return result;
+}
+
 QString CreateServerDatabase() {
     const QString name = QStringLiteral("course_") + QUuid::createUuid().toString(QUuid::Id128);
-    withDatabase(TestServerAddress(), [&](QSqlDatabase& db) { run(db, QStringLiteral("CREATE DATABASE %1").arg(name)); });
+    withDatabase(TestServerAddress(),
+                 [&](QSqlDatabase& db) { run(db, QStringLiteral("CREATE DATABASE %1").arg(name)); });
     return name;
 }
 
@@ -153,21 +177,9 @@ void CourseRoot::exec(const QString& sql) const {
 }
 
 QStringList CourseRoot::rows(const QString& table, const QString& fields) const {
-    QStringList result;
-    withDatabase(connectionString(), [&](QSqlDatabase& db) {
-        QSqlQuery q(db);
-        // In the order stored; a count or other aggregate has no order.
-        const QString order = fields.contains(u'(') ? QString() : QStringLiteral(" ORDER BY rowid");
-        if (!q.exec(QStringLiteral("SELECT %1 FROM %2").arg(fields, table) + order))
-            qFatal("fixture query failed: %s", qPrintable(q.lastError().text()));
-        while (q.next()) {
-            QStringList values;
-            for (int i = 0; i < q.record().count(); ++i)
-                values << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
-            result << values.join(u'|');
-        }
-    });
-    return result;
+    // In the order stored; a count or other aggregate has no order.
+    const QString order = fields.contains(u'(') ? QString() : QStringLiteral(" ORDER BY rowid");
+    return QueryRows(connectionString(), QStringLiteral("SELECT %1 FROM %2").arg(fields, table) + order);
 }
 
 void CourseRoot::refuseStores(const QString& message) const {

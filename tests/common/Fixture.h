@@ -33,6 +33,9 @@ inline bool OnServer() { return CurrentBackend() == Backend::PostgreSQL; }
 QString TestServerAddress();
 // The address of another database on the same server, or of the same database as another user.
 QString ServerAddress(const QString& database, const QString& user = QString(), const QString& password = QString());
+// The rows a query gives on a database (a file or a server address), on a connection of its own,
+// fields joined with "|", null as "<null>". A failing query ends the test program.
+QStringList QueryRows(const QString& connectionString, const QString& sql);
 // Creates an empty database on the test server; its name.
 QString CreateServerDatabase();
 // Drops a database of the test server, ending every connection to it.

@@ -6,11 +6,10 @@
 // nothing behind; nobody waited forever. The store latencies go to the log.
 //
 // TEXTBOOK_LOAD_SECONDS sets how long the lab's clients store (ctest: 30).
-#include <QtTest>
-
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QtTest>
 
 #include "ClientRun.h"
 #include "Connection.h"
@@ -28,35 +27,20 @@ int loadSeconds() {
     return ok && seconds > 0 ? seconds : 30;
 }
 
-// Rows of a query on a database, fields joined by "|", null as "<null>".
-QStringList query(const QString& address, const QString& sql) {
-    Connection connection;
-    connection.setConnectionString(address);
-    connection.open();
-    QSqlQuery q(connection.database());
-    if (!q.exec(sql)) qFatal("query failed: %s (%s)", qPrintable(q.lastError().text()), qPrintable(sql));
-    QStringList rows;
-    while (q.next()) {
-        QStringList values;
-        for (int i = 0; i < q.record().count(); ++i)
-            values << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
-        rows << values.join(u'|');
-    }
-    return rows;
-}
-
 // The server's own record of every change of a register row, in the order each row took them.
 void noteEveryChange(const CourseRoot& root) {
-    root.exec(QStringLiteral("CREATE TABLE store_history (n bigserial PRIMARY KEY, row_key bigint, old_user text, "
-                             "new_user text, old_glava text, new_glava text)"));
+    root.exec(
+        QStringLiteral("CREATE TABLE store_history (n bigserial PRIMARY KEY, row_key bigint, old_user text, "
+                       "new_user text, old_glava text, new_glava text)"));
     root.exec(QStringLiteral(
         "CREATE FUNCTION note_change() RETURNS trigger AS $$ BEGIN "
         "IF TG_OP = 'UPDATE' THEN INSERT INTO store_history (row_key, old_user, new_user, old_glava, new_glava) "
         "VALUES (OLD.rowid, OLD.\"user\", NEW.\"user\", OLD.glava, NEW.glava); "
         "ELSE INSERT INTO store_history (row_key, old_user) VALUES (coalesce(OLD.rowid, NEW.rowid), TG_OP); END IF; "
         "RETURN NULL; END $$ LANGUAGE plpgsql"));
-    root.exec(QStringLiteral("CREATE TRIGGER note_change AFTER INSERT OR UPDATE OR DELETE ON user1 FOR EACH ROW "
-                             "EXECUTE FUNCTION note_change()"));
+    root.exec(
+        QStringLiteral("CREATE TRIGGER note_change AFTER INSERT OR UPDATE OR DELETE ON user1 FOR EACH ROW "
+                       "EXECUTE FUNCTION note_change()"));
 }
 
 // One change the server made to a row.
@@ -80,7 +64,8 @@ struct Run {
 
 QHash<QString, Row> readRows(const QString& address) {
     QHash<QString, Row> rows;
-    for (const QString& line : query(address, QStringLiteral("SELECT rowid, \"user\", glava FROM user1"))) {
+    for (const QString& line :
+         fixture::QueryRows(address, QStringLiteral("SELECT rowid, \"user\", glava FROM user1"))) {
         const QStringList f = line.split(u'|');
         rows[f[0]] = Row{{QStringLiteral("user"), f[1]}, {QStringLiteral("glava"), f[2]}};
     }
@@ -89,8 +74,9 @@ QHash<QString, Row> readRows(const QString& address) {
 
 QHash<QString, QList<Change>> readHistory(const QString& address) {
     QHash<QString, QList<Change>> history;
-    for (const QString& line : query(address, QStringLiteral("SELECT row_key, old_user, new_user, old_glava, new_glava "
-                                                             "FROM store_history ORDER BY n"))) {
+    for (const QString& line :
+         fixture::QueryRows(address, QStringLiteral("SELECT row_key, old_user, new_user, old_glava, new_glava "
+                                                    "FROM store_history ORDER BY n"))) {
         const QStringList f = line.split(u'|');
         Change change;
         change.what = line;
@@ -144,8 +130,9 @@ QStringList findFaults(const Run& run) {
             const QString tag = change.newValue.section(u':', 0, 0);
             QList<clientrun::Store>& own = pending[tag];
             if (own.isEmpty() || own.first().field != change.field || own.first().value != change.newValue) {
-                faults << QStringLiteral("row %1: the server held %2=%3, which its client did not see stored (next "
-                                         "stored: %4)")
+                faults << QStringLiteral(
+                              "row %1: the server held %2=%3, which its client did not see stored (next "
+                              "stored: %4)")
                               .arg(key, change.field, change.newValue,
                                    own.isEmpty() ? QStringLiteral("none") : describe(own.first()));
             } else {
@@ -212,22 +199,28 @@ private slots:
 
         QTest::newRow("consistent") << QStringList{"glava s A:g:0", "glava A:g:0 B:g:1"}
                                     << QStringList{"ok glava A:g:0 s", "fail glava A:g:1 s"}
-                                    << QStringList{"fail glava B:g:0 s", "ok glava B:g:1 A:g:0"} << "B:g:1" << "";
+                                    << QStringList{"fail glava B:g:0 s", "ok glava B:g:1 A:g:0"} << "B:g:1"
+                                    << "";
         QTest::newRow("store lost") << QStringList{"glava s A:g:0"} << QStringList{"ok glava A:g:0 s"}
-                                    << QStringList{"ok glava B:g:0 A:g:0"} << "A:g:0" << "never reached";
+                                    << QStringList{"ok glava B:g:0 A:g:0"} << "A:g:0"
+                                    << "never reached";
         QTest::newRow("blind overwrite") << QStringList{"glava s A:g:0", "glava A:g:0 B:g:0"}
                                          << QStringList{"ok glava A:g:0 s"} << QStringList{"ok glava B:g:0 s"}
-                                         << "B:g:0" << "overwrote";
+                                         << "B:g:0"
+                                         << "overwrote";
         QTest::newRow("value nobody stored") << QStringList{"glava s A:g:0", "glava A:g:0 X:g:9"}
                                              << QStringList{"ok glava A:g:0 s"} << QStringList{} << "X:g:9"
                                              << "did not see stored";
-        QTest::newRow("refused store landed") << QStringList{"glava s A:g:0"} << QStringList{"fail glava A:g:0 s"}
-                                              << QStringList{} << "A:g:0" << "reported as refused";
-        QTest::newRow("final differs from history") << QStringList{"glava s A:g:0"} << QStringList{"ok glava A:g:0 s"}
-                                                    << QStringList{} << "s" << "history ends";
+        QTest::newRow("refused store landed")
+            << QStringList{"glava s A:g:0"} << QStringList{"fail glava A:g:0 s"} << QStringList{} << "A:g:0"
+            << "reported as refused";
+        QTest::newRow("final differs from history")
+            << QStringList{"glava s A:g:0"} << QStringList{"ok glava A:g:0 s"} << QStringList{} << "s"
+            << "history ends";
         QTest::newRow("out of order") << QStringList{"glava s A:g:1", "glava A:g:1 A:g:0"}
                                       << QStringList{"ok glava A:g:0 s", "ok glava A:g:1 A:g:0"} << QStringList{}
-                                      << "A:g:0" << "did not see stored";
+                                      << "A:g:0"
+                                      << "did not see stored";
     }
     void faultsAreFound() {
         QFETCH(QStringList, history);
@@ -236,8 +229,10 @@ private slots:
         QFETCH(QString, finalGlava);
         QFETCH(QString, fault);
         Run run;
-        run.initial[QStringLiteral("1")] = Row{{QStringLiteral("user"), QStringLiteral("u")}, {QStringLiteral("glava"), QStringLiteral("s")}};
-        run.final[QStringLiteral("1")] = Row{{QStringLiteral("user"), QStringLiteral("u")}, {QStringLiteral("glava"), finalGlava}};
+        run.initial[QStringLiteral("1")] =
+            Row{{QStringLiteral("user"), QStringLiteral("u")}, {QStringLiteral("glava"), QStringLiteral("s")}};
+        run.final[QStringLiteral("1")] =
+            Row{{QStringLiteral("user"), QStringLiteral("u")}, {QStringLiteral("glava"), finalGlava}};
         for (const QString& line : history) {
             const QStringList f = line.split(u' ');
             run.history[QStringLiteral("1")] << Change{f[0], f[1], f[2], line};
@@ -282,8 +277,10 @@ private slots:
         // The clients' rows and two rows nobody touches.
         QList<QStringList> users;
         const int rows = oneRow ? 1 : clients;
-        for (int i = 0; i < rows; ++i) users << QStringList{QStringLiteral("Студент %1").arg(i, 2, 10, QChar(u'0')), QStringLiteral("Введение")};
-        users << QStringList{QStringLiteral("Свидетель"), QStringLiteral("1 Неделя")} << QStringList{QStringLiteral("Тихий"), QString()};
+        for (int i = 0; i < rows; ++i)
+            users << QStringList{QStringLiteral("Студент %1").arg(i, 2, 10, QChar(u'0')), QStringLiteral("Введение")};
+        users << QStringList{QStringLiteral("Свидетель"), QStringLiteral("1 Неделя")}
+              << QStringList{QStringLiteral("Тихий"), QString()};
         CourseRoot root({fixture::Users(users)}, fixture::Backend::PostgreSQL);
         noteEveryChange(root);
         const QString address = root.connectionString();
@@ -340,23 +337,25 @@ private slots:
         run.history = readHistory(address);
         run.final = readRows(address);
         const QStringList faults = findFaults(run);
-        QVERIFY2(faults.isEmpty(), qPrintable(QStringLiteral("%1 faults, the first: %2")
-                                                  .arg(faults.size())
-                                                  .arg(faults.mid(0, 10).join(u'\n'))));
-        const QStringList deadlocks = query(address, QStringLiteral("SELECT deadlocks FROM pg_stat_database WHERE "
-                                                                    "datname = current_database()"));
+        QVERIFY2(faults.isEmpty(),
+                 qPrintable(
+                     QStringLiteral("%1 faults, the first: %2").arg(faults.size()).arg(faults.mid(0, 10).join(u'\n'))));
+        const QStringList deadlocks =
+            fixture::QueryRows(address, QStringLiteral("SELECT deadlocks FROM pg_stat_database WHERE "
+                                                       "datname = current_database()"));
         QCOMPARE(deadlocks, QStringList{QStringLiteral("0")});
 
         std::sort(latencies.begin(), latencies.end());
-        const QString fsync = query(address, QStringLiteral("SHOW fsync")).value(0);
-        const QString sync = query(address, QStringLiteral("SHOW synchronous_commit")).value(0);
-        qInfo("%d clients on %s for %d s (%.1f s with their ends): %lld stores (%.0f/s), %d of them names, %d "
-              "refused as conflicts; store latency p50 %.2f ms, p99 %.2f ms, max %.2f ms; server fsync=%s, "
-              "synchronous_commit=%s",
-              clients, oneRow ? "one row" : "own rows", seconds, double(loadNs) / 1e9, qlonglong(latencies.size()),
-              double(latencies.size()) / (double(loadNs) / 1e9), renames, conflicts,
-              double(clientrun::Percentile(latencies, 0.50)) / 1e6, double(clientrun::Percentile(latencies, 0.99)) / 1e6,
-              double(latencies.isEmpty() ? 0 : latencies.last()) / 1e6, qPrintable(fsync), qPrintable(sync));
+        const QString fsync = fixture::QueryRows(address, QStringLiteral("SHOW fsync")).value(0);
+        const QString sync = fixture::QueryRows(address, QStringLiteral("SHOW synchronous_commit")).value(0);
+        qInfo(
+            "%d clients on %s for %d s (%.1f s with their ends): %lld stores (%.0f/s), %d of them names, %d "
+            "refused as conflicts; store latency p50 %.2f ms, p99 %.2f ms, max %.2f ms; server fsync=%s, "
+            "synchronous_commit=%s",
+            clients, oneRow ? "one row" : "own rows", seconds, double(loadNs) / 1e9, qlonglong(latencies.size()),
+            double(latencies.size()) / (double(loadNs) / 1e9), renames, conflicts,
+            double(clientrun::Percentile(latencies, 0.50)) / 1e6, double(clientrun::Percentile(latencies, 0.99)) / 1e6,
+            double(latencies.isEmpty() ? 0 : latencies.last()) / 1e6, qPrintable(fsync), qPrintable(sync));
     }
 };
 

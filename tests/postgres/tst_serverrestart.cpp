@@ -4,13 +4,12 @@
 // the server stopping while it runs, is one error box per attempt and stays pending, and nothing of
 // it stays on the server; once the server is back the next store succeeds and the server holds the
 // chapter. A restart while nothing was being stored costs the student nothing at all.
-#include <QtTest>
-
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QUuid>
+#include <QtTest>
 
 #include "Connection.h"
 #include "CourseDb.h"
@@ -68,32 +67,16 @@ private:
     bool started_ = false;
 };
 
-QStringList query(const QString& address, const QString& sql) {
-    Connection connection;
-    connection.setConnectionString(address);
-    connection.open();
-    QSqlQuery q(connection.database());
-    if (!q.exec(sql)) qFatal("query failed: %s (%s)", qPrintable(q.lastError().text()), qPrintable(sql));
-    QStringList rows;
-    while (q.next()) {
-        QStringList values;
-        for (int i = 0; i < q.record().count(); ++i)
-            values << (q.value(i).isNull() ? QStringLiteral("<null>") : q.value(i).toString());
-        rows << values.join(u'|');
-    }
-    return rows;
-}
-
 // The register's rows as the server holds them now.
 QStringList registerRows(const QString& address) {
-    return query(address, QStringLiteral("SELECT \"user\", glava FROM user1 ORDER BY rowid"));
+    return fixture::QueryRows(address, QStringLiteral("SELECT \"user\", glava FROM user1 ORDER BY rowid"));
 }
 
 // A course database of its own on the server, pushed from a file as a course team does; the
 // address of it.
 QString makeCourse(const QString& serverUri, const QString& workDir) {
     const QString name = QStringLiteral("course_") + QUuid::createUuid().toString(QUuid::Id128);
-    query(serverUri, QStringLiteral("CREATE DATABASE %1").arg(name));
+    fixture::QueryRows(serverUri, QStringLiteral("CREATE DATABASE %1").arg(name));
     QUrl url(serverUri);
     url.setPath(u'/' + name);
     const QString source = workDir + QStringLiteral("/source.db");
@@ -146,7 +129,7 @@ private slots:
 
     void storeWhileTheServerIsDown_data() {
         QTest::addColumn<int>("attemptsWhileDown");
-        QTest::addColumn<int>("entryAfter");  // the tree entry opened once the server is back
+        QTest::addColumn<int>("entryAfter");     // the tree entry opened once the server is back
         QTest::addColumn<bool>("whileStoring");  // the server stops while it runs the first attempt
         QTest::newRow("the same chapter again") << 1 << 1 << false;
         QTest::newRow("another chapter") << 1 << 2 << false;
@@ -175,12 +158,14 @@ private slots:
         if (whileStoring) {
             // The server holds a store in a trigger (noting that it got there, outside any
             // transaction) until the server stops.
-            query(address, QStringLiteral("CREATE SEQUENCE store_reached"));
-            query(address, QStringLiteral("CREATE FUNCTION hold_store() RETURNS trigger AS $$ BEGIN PERFORM "
-                                          "nextval('store_reached'); PERFORM pg_sleep(120); RETURN NEW; END $$ "
-                                          "LANGUAGE plpgsql"));
-            query(address, QStringLiteral("CREATE TRIGGER hold_store BEFORE UPDATE ON user1 FOR EACH ROW EXECUTE "
-                                          "FUNCTION hold_store()"));
+            fixture::QueryRows(address, QStringLiteral("CREATE SEQUENCE store_reached"));
+            fixture::QueryRows(address,
+                               QStringLiteral("CREATE FUNCTION hold_store() RETURNS trigger AS $$ BEGIN PERFORM "
+                                              "nextval('store_reached'); PERFORM pg_sleep(120); RETURN NEW; END $$ "
+                                              "LANGUAGE plpgsql"));
+            fixture::QueryRows(address,
+                               QStringLiteral("CREATE TRIGGER hold_store BEFORE UPDATE ON user1 FOR EACH ROW EXECUTE "
+                                              "FUNCTION hold_store()"));
         } else {
             QVERIFY2(server_.pause(), qPrintable(server_.lastOutput()));
         }
@@ -216,8 +201,9 @@ private slots:
         QVERIFY2(server_.resume(), qPrintable(server_.lastOutput()));
         if (whileStoring) {
             // The store had reached the server, and nothing of it stayed there.
-            QCOMPARE(query(address, QStringLiteral("SELECT is_called FROM store_reached")), QStringList{"true"});
-            query(address, QStringLiteral("DROP TRIGGER hold_store ON user1"));
+            QCOMPARE(fixture::QueryRows(address, QStringLiteral("SELECT is_called FROM store_reached")),
+                     QStringList{"true"});
+            fixture::QueryRows(address, QStringLiteral("DROP TRIGGER hold_store ON user1"));
         }
         QCOMPARE(registerRows(address).first(), QStringLiteral("Айгерим|") + entryText(0));
         QCOMPARE(DataModule5->ADOTable2->state(), DataSet::State::Edit);
@@ -229,7 +215,8 @@ private slots:
         QCOMPARE(Form2->StatusBar1->panelText(4), entryText(entryAfter));
         QVERIFY(Form3->isVisible() && !Form2->isVisible());
         // The other rows were left as they were.
-        QCOMPARE(registerRows(address).mid(1), (QStringList{QStringLiteral("Борис|<null>"), QStringLiteral("Сәуле|Введение")}));
+        QCOMPARE(registerRows(address).mid(1),
+                 (QStringList{QStringLiteral("Борис|<null>"), QStringLiteral("Сәуле|Введение")}));
     }
 
     // The server restarts between two chapters, with nothing being stored meanwhile.

@@ -14,6 +14,7 @@
 #include <QUuid>
 
 #include "Connection.h"
+#include "Fixture.h"
 
 // Runs the coursedb program and keeps what it said.
 struct CoursedbRun {
@@ -69,18 +70,7 @@ inline QStringList RowsOf(QSqlQuery& query) {
 // The rows a query gives on a database file or a server database, fields joined with "|", null as
 // "<null>". A file is opened read-only: a missing file is a failure, never a new database.
 inline QStringList QueryRows(const QString& databasePath, const QString& sql) {
-    if (IsServerAddress(databasePath)) {
-        Connection connection;
-        connection.setConnectionString(databasePath);
-        try {
-            connection.open();
-        } catch (const platform::Failure& failure) {
-            qFatal("%s", qPrintable(failure.message()));
-        }
-        QSqlQuery query(connection.database());
-        if (!query.exec(sql)) qFatal("query failed: %s (%s)", qPrintable(query.lastError().text()), qPrintable(sql));
-        return RowsOf(query);
-    }
+    if (IsServerAddress(databasePath)) return fixture::QueryRows(databasePath, sql);
     QStringList rows;
     const QString name = QUuid::createUuid().toString();
     {
