@@ -9,6 +9,7 @@
 #include <QWebEngineView>
 
 #include "Fixture.h"
+#include "PageScript.h"
 #include "StatusBar.h"
 #include "TreeView.h"
 #include "Unit1.h"
@@ -30,19 +31,6 @@ void writePage(const QString& path) {
         html += "<div style='height:3000px'>текст</div>";
     }
     page.write(html + "</body></html>");
-}
-
-QVariant evaluate(QWebEngineView* view, const QString& script) {
-    QVariant result;
-    bool done = false;
-    view->page()->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    QDeadlineTimer deadline(10000);
-    while (!done && !deadline.hasExpired()) QTest::qWait(10);
-    if (!done) qWarning("the page did not answer the script %s", qPrintable(script));
-    return result;
 }
 
 QAction* menuItem(TViewer* window, const QString& top, const QString& caption) {

@@ -17,6 +17,7 @@
 #include "DBNavigator.h"
 #include "DataSet.h"
 #include "Fixture.h"
+#include "PageScript.h"
 #include "StatusBar.h"
 #include "TreeView.h"
 #include "Unit2.h"
@@ -125,19 +126,6 @@ void openFromMenu(Language language, const QString& top, const QString& caption 
             if (sub->text() == caption) return sub->trigger();
     }
     QFAIL(qPrintable(QStringLiteral("no menu item %1 / %2").arg(top, caption)));
-}
-
-QVariant evaluate(QWebEngineView* view, const QString& script) {
-    QVariant result;
-    bool done = false;
-    view->page()->runJavaScript(script, [&](const QVariant& value) {
-        result = value;
-        done = true;
-    });
-    QDeadlineTimer deadline(10000);
-    while (!done && !deadline.hasExpired()) QTest::qWait(10);
-    if (!done) qWarning("the page did not answer the script %s", qPrintable(script));
-    return result;
 }
 
 // The title of the page on show, as its file gives it.
