@@ -5,6 +5,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
+#include <memory>
 
 #include "Failure.h"
 
@@ -49,7 +50,10 @@ public:
     // because the server connection was lost (a server restarted while the program stood idle) is
     // sent once more on a new connection: for reads, and for changes that match the whole row as
     // read, which a repeat cannot apply twice.
-    QSqlQuery run(const QString& sql, const QVariantList& bindings = {}, Repeat repeat = Repeat::Never);
+    // The query is the caller's until its next statement (on a server it stays prepared for the next
+    // run of the same statement).
+    std::shared_ptr<QSqlQuery> run(const QString& sql, const QVariantList& bindings = {},
+                                   Repeat repeat = Repeat::Never);
 
     // The column that identifies a row for updates and deletes: SQLite's own rowid, and on a
     // server the identity column of the same name that the course tables carry there.
@@ -65,7 +69,7 @@ private:
     QString name_;
     // On a server, each statement is prepared there once and then only executed, one round trip a
     // store; the statements go with the connection they were prepared on.
-    QHash<QString, QSqlQuery> statements_;
+    QHash<QString, std::shared_ptr<QSqlQuery>> statements_;
     bool opened_ = false;  // open() succeeded and close() has not been called since
     bool lost_ = false;
 };

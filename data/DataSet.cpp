@@ -42,20 +42,21 @@ void DataSet::open() {
     // Ordered by the key: the order rows were stored in, the same on every back end.
     const QString sql =
         QStringLiteral("SELECT %1, * FROM %2 ORDER BY 1").arg(Connection::rowKey(), quoteIdentifier(tableName_));
-    QSqlQuery query = connection_->run(sql, {}, Connection::Repeat::AfterLostConnection);
+    const auto query = connection_->run(sql, {}, Connection::Repeat::AfterLostConnection);
 
-    const QSqlRecord record = query.record();
+    const QSqlRecord record = query->record();
     const QList<int> columns = fieldColumns(record);
     QStringList fields;
     for (int column : columns) fields << record.fieldName(column);
     QList<Row> rows;
-    while (query.next()) {
-        Row row{query.value(0), {}};
+    while (query->next()) {
+        Row row{query->value(0), {}};
         row.values.reserve(columns.size());
-        for (int column : columns) row.values.append(query.value(column));
+        for (int column : columns) row.values.append(query->value(column));
         rows.append(std::move(row));
     }
-    if (query.lastError().isValid()) throw connection_->statementFailure(query.lastError());
+    if (query->lastError().isValid()) throw connection_->statementFailure(query->lastError());
+    query->finish();
 
     fields_ = fields;
     rows_ = std::move(rows);
@@ -225,8 +226,9 @@ void DataSet::cancel() {
         buffer_.clear();
         modified_.clear();
         // The row that was current before the insert becomes current again.
-        current_ = rows_.isEmpty() ? -1 : qBound(0, rowBeforeInsert_ < removed ? rowBeforeInsert_ : removed,
-                                                 recordCount() - 1);
+        current_ = rows_.isEmpty()
+                       ? -1
+                       : qBound(0, rowBeforeInsert_ < removed ? rowBeforeInsert_ : removed, recordCount() - 1);
         emit rowRemoved(removed);
         setState(State::Browse);
         emit currentChanged();
@@ -250,19 +252,19 @@ QString DataSet::matchOriginal(const Row& row, QVariantList& bindings) const {
 // change take them, and storing the change again (the user having been told) replaces theirs
 // instead of being refused for ever. A row that is gone stays refused.
 void DataSet::failChangedByOthers(bool storing) {
-    const QString refused = storing ? QStringLiteral("your change is kept but was not stored")
-                                    : QStringLiteral("it was not deleted");
+    const QString refused =
+        storing ? QStringLiteral("your change is kept but was not stored") : QStringLiteral("it was not deleted");
     const QString message =
         QStringLiteral("The row was changed or deleted by another user since it was read; ") + refused;
     Row& row = rows_[current_];
     try {
-        QSqlQuery query = connection_->run(QStringLiteral("SELECT %1, * FROM %2 WHERE %1 = ?")
-                                               .arg(Connection::rowKey(), quoteIdentifier(tableName_)),
-                                           {row.key}, Connection::Repeat::AfterLostConnection);
-        if (!query.next()) throw Failure(message);
-        const QList<int> columns = fieldColumns(query.record());
+        const auto query = connection_->run(
+            QStringLiteral("SELECT %1, * FROM %2 WHERE %1 = ?").arg(Connection::rowKey(), quoteIdentifier(tableName_)),
+            {row.key}, Connection::Repeat::AfterLostConnection);
+        if (!query->next()) throw Failure(message);
+        const QList<int> columns = fieldColumns(query->record());
         for (int i = 0; i < fields_.size() && i < columns.size(); ++i) {
-            row.values[i] = query.value(columns[i]);
+            row.values[i] = query->value(columns[i]);
             if (isEditing() && !modified_.contains(i)) buffer_[i] = row.values[i];
         }
     } catch (const Failure&) {
@@ -284,10 +286,10 @@ void DataSet::storeEdit() {
     }
     if (!sets.isEmpty()) {
         const QString where = matchOriginal(row, bindings);
-        const QSqlQuery query = connection_->run(
+        const auto query = connection_->run(
             QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quoteIdentifier(tableName_), sets.join(u", "), where),
             bindings, Connection::Repeat::AfterLostConnection);
-        if (query.numRowsAffected() != 1) failChangedByOthers(true);
+        if (query->numRowsAffected() != 1) failChangedByOthers(true);
     }
     row.values = buffer_;
 }
@@ -305,20 +307,20 @@ void DataSet::storeInsert() {
     // The stored row comes back with its key and the defaults the database filled in.
     const QString returning = QStringLiteral(" RETURNING %1, *").arg(Connection::rowKey());
     // Not sent again after a lost connection: a new row that did reach the server would be stored twice.
-    QSqlQuery query = connection_->run(
+    const auto query = connection_->run(
         names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(tableName_)) + returning
                         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                   .arg(quoteIdentifier(tableName_), names.join(u", "), marks.join(u", ")) +
                               returning,
         bindings);
     Row stored{QVariant(), buffer_};
-    if (query.next()) {
-        stored.key = query.value(0);
-        const QList<int> columns = fieldColumns(query.record());
-        for (int i = 0; i < fields_.size() && i < columns.size(); ++i) stored.values[i] = query.value(columns[i]);
+    if (query->next()) {
+        stored.key = query->value(0);
+        const QList<int> columns = fieldColumns(query->record());
+        for (int i = 0; i < fields_.size() && i < columns.size(); ++i) stored.values[i] = query->value(columns[i]);
     }
     // Ends the statement, and with it SQLite's transaction.
-    query.finish();
+    query->finish();
     rows_[current_] = stored;
 }
 
@@ -347,9 +349,10 @@ void DataSet::remove() {
     const Row& row = rows_[current_];
     QVariantList bindings;
     const QString where = matchOriginal(row, bindings);
-    const QSqlQuery query = connection_->run(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteIdentifier(tableName_), where),
-                                             bindings, Connection::Repeat::AfterLostConnection);
-    if (query.numRowsAffected() != 1) failChangedByOthers(false);
+    const auto query =
+        connection_->run(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteIdentifier(tableName_), where), bindings,
+                         Connection::Repeat::AfterLostConnection);
+    if (query->numRowsAffected() != 1) failChangedByOthers(false);
     const int removed = current_;
     rows_.removeAt(removed);
     current_ = rows_.isEmpty() ? -1 : qMin(removed, recordCount() - 1);

@@ -7,7 +7,7 @@
 
 namespace {
 
-QString fixture(const QString& name) { return QStringLiteral(MDB_FIXTURES "/") + name; }
+QString accessFile(const QString& name) { return QStringLiteral(MDB_FIXTURES "/") + name; }
 
 }  // namespace
 
@@ -16,7 +16,7 @@ class TestImportMdb : public QObject {
 
 private slots:
     void initTestCase() {
-        if (!QFileInfo(fixture("nwind.mdb")).isFile() || !QFileInfo(fixture("DateTestDatabase.mdb")).isFile())
+        if (!QFileInfo(accessFile("nwind.mdb")).isFile() || !QFileInfo(accessFile("DateTestDatabase.mdb")).isFile())
             QSKIP("The Access test files nwind.mdb and DateTestDatabase.mdb are not in " MDB_FIXTURES
                   "; these tests need them there.");
     }
@@ -64,7 +64,7 @@ private slots:
         QFETCH(QStringList, rows);
         QTemporaryDir dir;
         const QString db = dir.filePath("Base/test.db");
-        const CoursedbRun run = RunCoursedb(QStringList{"import-mdb"} + options + QStringList{fixture(file), db});
+        const CoursedbRun run = RunCoursedb(QStringList{"import-mdb"} + options + QStringList{accessFile(file), db});
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         QCOMPARE(QueryRows(db, query), rows);
         QCOMPARE(DirectoryEntries(dir.filePath("Base")), QStringList{"test.db"});
@@ -117,7 +117,7 @@ private slots:
         QTemporaryDir dir;
         const QString db = dir.filePath("test.db");
         WriteFileBytes(db, "an older database\n");
-        const QStringList import{"import-mdb", "--table", "Shippers=s", fixture("nwind.mdb"), db};
+        const QStringList import{"import-mdb", "--table", "Shippers=s", accessFile("nwind.mdb"), db};
 
         const CoursedbRun refused = RunCoursedb(import);
         QCOMPARE(refused.exitCode, 1);
@@ -126,7 +126,7 @@ private slots:
 
         // With --force a failing import still leaves the old file.
         const CoursedbRun failed =
-            RunCoursedb({"import-mdb", "--force", "--table", "Absent=s", fixture("nwind.mdb"), db});
+            RunCoursedb({"import-mdb", "--force", "--table", "Absent=s", accessFile("nwind.mdb"), db});
         QCOMPARE(failed.exitCode, 1);
         QCOMPARE(FileBytes(db), QByteArray("an older database\n"));
 
