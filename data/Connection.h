@@ -58,6 +58,8 @@ public:
     // The column that identifies a row for updates and deletes: SQLite's own rowid, and on a
     // server the identity column of the same name that the course tables carry there.
     static QString rowKey() { return QStringLiteral("rowid"); }
+    // Whether a column read back is that key (in any letter case).
+    static bool isRowKey(const QString& column) { return column.compare(rowKey(), Qt::CaseInsensitive) == 0; }
 
 signals:
     void closing();

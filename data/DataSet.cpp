@@ -31,7 +31,7 @@ namespace {
 QList<int> fieldColumns(const QSqlRecord& record) {
     QList<int> columns;
     for (int i = 1; i < record.count(); ++i)
-        if (record.fieldName(i).compare(Connection::rowKey(), Qt::CaseInsensitive) != 0) columns << i;
+        if (!Connection::isRowKey(record.fieldName(i))) columns << i;
     return columns;
 }
 }  // namespace

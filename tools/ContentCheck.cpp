@@ -42,13 +42,11 @@ QStringList serverColumns(const QString& address, const QString& table) {
     connection.setConnectionString(address);
     connection.open();
     QStringList columns;
-    QSqlQuery query(connection.database());
-    query.prepare(
-        QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_schema = "
-                       "current_schema() AND table_name = ? ORDER BY ordinal_position"));
-    query.addBindValue(table);
-    if (!query.exec()) throw connection.statementFailure(query.lastError());
-    while (query.next()) columns << query.value(0).toString();
+    const auto query =
+        connection.run(QStringLiteral("SELECT column_name FROM information_schema.columns WHERE table_schema = "
+                                      "current_schema() AND table_name = ? ORDER BY ordinal_position"),
+                       {table});
+    while (query->next()) columns << query->value(0).toString();
     return columns;
 }
 

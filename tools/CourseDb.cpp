@@ -247,12 +247,6 @@ QByteArray WriteCsv(const Table& table) {
 
 namespace {
 
-QString quote(const QString& name) {
-    QString q = name;
-    q.replace(u'"', QStringLiteral("\"\""));
-    return u'"' + q + u'"';
-}
-
 void exec(QSqlQuery& query, const QString& sql) {
     if (!query.exec(sql)) throw Failure(query.lastError().databaseText() + QStringLiteral(" (") + sql + u')');
 }
@@ -323,14 +317,15 @@ void createTable(const QSqlDatabase& db, const Table& table) {
     QSqlQuery query(db);
     QStringList columns, names, marks;
     for (const QString& f : table.fields) {
-        columns << quote(f) + (IsIntegerField(table, f) ? QStringLiteral(" INTEGER") : QStringLiteral(" TEXT"));
-        names << quote(f);
+        columns << quoteIdentifier(f) +
+                       (IsIntegerField(table, f) ? QStringLiteral(" INTEGER") : QStringLiteral(" TEXT"));
+        names << quoteIdentifier(f);
         marks << QStringLiteral("?");
     }
-    exec(query, QStringLiteral("CREATE TABLE %1 (%2)").arg(quote(table.name), columns.join(u", ")));
+    exec(query, QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(table.name), columns.join(u", ")));
     QSqlQuery insert(db);
     if (!insert.prepare(QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                            .arg(quote(table.name), names.join(u", "), marks.join(u", "))))
+                            .arg(quoteIdentifier(table.name), names.join(u", "), marks.join(u", "))))
         throw Failure(insert.lastError().databaseText());
     for (int r = 0; r < table.rows.size(); ++r) {
         const QStringList& row = table.rows[r];
@@ -432,7 +427,7 @@ void PutTable(const QString& path, const Table& table, bool replace) {
             Connection copy(partial, Connection::ReadWrite);
             QSqlQuery query(copy.db());
             exec(query, QStringLiteral("BEGIN"));
-            if (!existing.isEmpty()) exec(query, QStringLiteral("DROP TABLE %1").arg(quote(existing)));
+            if (!existing.isEmpty()) exec(query, QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(existing)));
             createTable(copy.db(), table);
             exec(query, QStringLiteral("COMMIT"));
         }
@@ -485,8 +480,6 @@ QString serverType(const QString& declared) {
     return QStringLiteral("text");
 }
 
-bool isRowKey(const QString& field) { return field.compare(::Connection::rowKey(), Qt::CaseInsensitive) == 0; }
-
 Table readServerTable(const QString& address, const QString& tableName) {
     ServerConnection connection(address);
     const QStringList tables = serverTables(connection.db());
@@ -496,11 +489,11 @@ Table readServerTable(const QString& address, const QString& tableName) {
                           .arg(WithoutPassword(address), tableName, tables.join(u", ")));
     QSqlQuery query(connection.db());
     query.setForwardOnly(true);
-    exec(query, QStringLiteral("SELECT * FROM %1 WHERE false").arg(quote(name)));
+    exec(query, QStringLiteral("SELECT * FROM %1 WHERE false").arg(quoteIdentifier(name)));
     QList<int> columns;
     Table table{name, {}, {}};
     for (int i = 0; i < query.record().count(); ++i) {
-        if (isRowKey(query.record().fieldName(i))) {
+        if (::Connection::isRowKey(query.record().fieldName(i))) {
             columns.prepend(i);
         } else {
             columns << i;
@@ -511,7 +504,7 @@ Table readServerTable(const QString& address, const QString& tableName) {
         throw Failure(QStringLiteral("%1, table %2: no column %3, by which the textbook tells rows apart and keeps "
                                      "their order (coursedb push makes it)")
                           .arg(WithoutPassword(address), name, ::Connection::rowKey()));
-    exec(query, QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(quote(name), ::Connection::rowKey()));
+    exec(query, QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(quoteIdentifier(name), ::Connection::rowKey()));
     while (query.next()) {
         QStringList row;
         for (int i = 1; i < columns.size(); ++i) {
@@ -547,27 +540,29 @@ void PushDatabase(const QString& path, const QString& address, bool replace, con
         for (const QString& table : tables) {
             // The source's fields and their declared types, its own rowid left out.
             QSqlQuery info(source.db());
-            exec(info, QStringLiteral("PRAGMA table_info(%1)").arg(quote(table)));
+            exec(info, QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(table)));
             QStringList fields, columns, marks{QStringLiteral("?")};
             while (info.next()) {
                 const QString field = info.value(1).toString();
-                if (isRowKey(field)) continue;
-                fields << quote(field);
-                columns << quote(field) + u' ' + serverType(info.value(2).toString());
+                if (::Connection::isRowKey(field)) continue;
+                fields << quoteIdentifier(field);
+                columns << quoteIdentifier(field) + u' ' + serverType(info.value(2).toString());
                 marks << QStringLiteral("?");
             }
-            if (replace) exec(query, QStringLiteral("DROP TABLE IF EXISTS %1").arg(quote(table)));
+            if (replace) exec(query, QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoteIdentifier(table)));
             exec(query, QStringLiteral("CREATE TABLE %1 (%2 bigint GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY, %3)")
-                            .arg(quote(table), ::Connection::rowKey(), columns.join(u", ")));
+                            .arg(quoteIdentifier(table), ::Connection::rowKey(), columns.join(u", ")));
 
             QSqlQuery count(source.db());
-            exec(count, QStringLiteral("SELECT count(*) FROM %1").arg(quote(table)));
+            exec(count, QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(table)));
             const qint64 total = count.next() ? count.value(0).toLongLong() : -1;
             QSqlQuery rows(source.db());
             rows.setForwardOnly(true);
-            exec(rows, QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(fields.join(u", "), quote(table)));
-            if (!insert.prepare(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (%4)")
-                                    .arg(quote(table), ::Connection::rowKey(), fields.join(u", "), marks.join(u", "))))
+            exec(rows, QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid")
+                           .arg(fields.join(u", "), quoteIdentifier(table)));
+            if (!insert.prepare(
+                    QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (%4)")
+                        .arg(quoteIdentifier(table), ::Connection::rowKey(), fields.join(u", "), marks.join(u", "))))
                 throw Failure(insert.lastError().databaseText());
             qint64 done = 0;
             while (rows.next()) {
@@ -584,7 +579,7 @@ void PushDatabase(const QString& path, const QString& address, bool replace, con
             // New rows the textbook stores are numbered after the copied ones.
             exec(query, QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
                                        "coalesce((SELECT max(%2) FROM %1), 0) + 1, false)")
-                            .arg(quote(table), ::Connection::rowKey()));
+                            .arg(quoteIdentifier(table), ::Connection::rowKey()));
         }
         exec(query, QStringLiteral("COMMIT"));
     } catch (...) {
@@ -614,7 +609,7 @@ Table ReadTable(const QString& path, const QString& tableName) {
     Table table{name, {}, {}};
     QSqlQuery query(connection.db());
     query.setForwardOnly(true);
-    exec(query, QStringLiteral("SELECT * FROM %1").arg(quote(name)));
+    exec(query, QStringLiteral("SELECT * FROM %1").arg(quoteIdentifier(name)));
     const QSqlRecord record = query.record();
     for (int i = 0; i < record.count(); ++i) table.fields << record.fieldName(i);
     while (query.next()) {
