@@ -124,6 +124,18 @@ std::shared_ptr<QSqlQuery> Connection::run(const QString& sql, const QVariantLis
     }
 }
 
+Connection::Change Connection::change(const QString& sql, const QVariantList& bindings, Repeat repeat) {
+    const auto query = run(sql, bindings, repeat);
+    // Qt's drivers stop after the first row and, when the query is finished, drop the rest with its
+    // outcome unseen: SQLite then resets the statement and rolls the change back if its commit fails.
+    Change result;
+    while (query->next()) result.rows << query->record();
+    if (query->lastError().isValid()) throw statementFailure(query->lastError());
+    result.changed = query->numRowsAffected();
+    query->finish();
+    return result;
+}
+
 void Connection::open() {
     if (isOpen()) return;
     statements_.clear();

@@ -286,10 +286,10 @@ void DataSet::storeEdit() {
     }
     if (!sets.isEmpty()) {
         const QString where = matchOriginal(row, bindings);
-        const auto query = connection_->run(
+        const Connection::Change change = connection_->change(
             QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quoteIdentifier(tableName_), sets.join(u", "), where),
             bindings, Connection::Repeat::AfterLostConnection);
-        if (query->numRowsAffected() != 1) failChangedByOthers(true);
+        if (change.changed != 1) failChangedByOthers(true);
     }
     row.values = buffer_;
 }
@@ -307,20 +307,19 @@ void DataSet::storeInsert() {
     // The stored row comes back with its key and the defaults the database filled in.
     const QString returning = QStringLiteral(" RETURNING %1, *").arg(Connection::rowKey());
     // Not sent again after a lost connection: a new row that did reach the server would be stored twice.
-    const auto query = connection_->run(
+    const Connection::Change change = connection_->change(
         names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(tableName_)) + returning
                         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                   .arg(quoteIdentifier(tableName_), names.join(u", "), marks.join(u", ")) +
                               returning,
         bindings);
     Row stored{QVariant(), buffer_};
-    if (query->next()) {
-        stored.key = query->value(0);
-        const QList<int> columns = fieldColumns(query->record());
-        for (int i = 0; i < fields_.size() && i < columns.size(); ++i) stored.values[i] = query->value(columns[i]);
+    if (!change.rows.isEmpty()) {
+        const QSqlRecord& record = change.rows.first();
+        stored.key = record.value(0);
+        const QList<int> columns = fieldColumns(record);
+        for (int i = 0; i < fields_.size() && i < columns.size(); ++i) stored.values[i] = record.value(columns[i]);
     }
-    // Ends the statement, and with it SQLite's transaction.
-    query->finish();
     rows_[current_] = stored;
 }
 
@@ -349,10 +348,10 @@ void DataSet::remove() {
     const Row& row = rows_[current_];
     QVariantList bindings;
     const QString where = matchOriginal(row, bindings);
-    const auto query =
-        connection_->run(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteIdentifier(tableName_), where), bindings,
-                         Connection::Repeat::AfterLostConnection);
-    if (query->numRowsAffected() != 1) failChangedByOthers(false);
+    const Connection::Change change =
+        connection_->change(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteIdentifier(tableName_), where), bindings,
+                            Connection::Repeat::AfterLostConnection);
+    if (change.changed != 1) failChangedByOthers(false);
     const int removed = current_;
     rows_.removeAt(removed);
     current_ = rows_.isEmpty() ? -1 : qMin(removed, recordCount() - 1);
