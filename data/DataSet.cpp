@@ -244,31 +244,44 @@ QString DataSet::matchOriginal(const Row& row, QVariantList& bindings) const {
         where += QStringLiteral(" AND %1 IS NOT DISTINCT FROM ?").arg(quoteIdentifier(fields_[i]));
         bindings << row.values[i];
     }
+    // And its key must name it alone: a key that several rows hold (a file's table with a column of
+    // its own called rowid, a server table whose rowid is not unique) would change them all, so
+    // such a store changes nothing. One statement, so a store costs one round trip to a server.
+    where += QStringLiteral(" AND (SELECT count(*) FROM %1 WHERE %2 = ?) = 1")
+                 .arg(quoteIdentifier(tableName_), Connection::rowKey());
+    bindings << row.key;
     return where;
 }
 
 // Another user changed or deleted the current row since it was read. The row is read again: what
 // it holds now becomes what it was read as, so the grid shows their values, fields the user did not
 // change take them, and storing the change again (the user having been told) replaces theirs
-// instead of being refused for ever. A row that is gone stays refused.
+// instead of being refused for ever. A row that is gone stays refused, and so does one whose key
+// another row holds too.
 void DataSet::failChangedByOthers(bool storing) {
     const QString refused =
         storing ? QStringLiteral("your change is kept but was not stored") : QStringLiteral("it was not deleted");
     const QString message =
         QStringLiteral("The row was changed or deleted by another user since it was read; ") + refused;
     Row& row = rows_[current_];
+    QList<QSqlRecord> found;
     try {
         const auto query = connection_->run(
             QStringLiteral("SELECT %1, * FROM %2 WHERE %1 = ?").arg(Connection::rowKey(), quoteIdentifier(tableName_)),
             {row.key}, Connection::Repeat::AfterLostConnection);
-        if (!query->next()) throw Failure(message);
-        const QList<int> columns = fieldColumns(query->record());
-        for (int i = 0; i < fields_.size() && i < columns.size(); ++i) {
-            row.values[i] = query->value(columns[i]);
-            if (isEditing() && !modified_.contains(i)) buffer_[i] = row.values[i];
-        }
+        while (found.size() < 2 && query->next()) found << query->record();
     } catch (const Failure&) {
         throw Failure(message);
+    }
+    if (found.isEmpty()) throw Failure(message);
+    if (found.size() > 1)
+        throw Failure(QStringLiteral("Another row of %1 has the same %2 (%3), so this program cannot tell the two "
+                                     "apart; %4")
+                          .arg(tableName_, Connection::rowKey(), row.key.toString(), refused));
+    const QList<int> columns = fieldColumns(found.first());
+    for (int i = 0; i < fields_.size() && i < columns.size(); ++i) {
+        row.values[i] = found.first().value(columns[i]);
+        if (isEditing() && !modified_.contains(i)) buffer_[i] = row.values[i];
     }
     emit rowChanged(current_);
     throw Failure(message + (storing ? QStringLiteral(" (storing it again replaces their change)")
