@@ -79,11 +79,14 @@ signals:
 
 private:
     void openServer(QSqlDatabase& db);
+    // run(), keeping the statement prepared for its next run where `keep` says so.
+    std::shared_ptr<QSqlQuery> execute(const QString& sql, const QVariantList& bindings, Repeat repeat, bool keep);
 
     QString connectionString_;
     QString name_;
     // On a server, each statement is prepared there once and then only executed, one round trip a
-    // store; the statements go with the connection they were prepared on.
+    // store; on a file, each change (read to its end, so that it holds no lock between stores). The
+    // statements go with the connection they were prepared on.
     QHash<QString, std::shared_ptr<QSqlQuery>> statements_;
     bool opened_ = false;  // open() succeeded and close() has not been called since
     bool lost_ = false;
