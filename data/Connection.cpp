@@ -103,6 +103,12 @@ platform::Failure Connection::statementFailure(const QSqlError& error) {
 }
 
 std::shared_ptr<QSqlQuery> Connection::run(const QString& sql, const QVariantList& bindings, Repeat repeat) {
+    // A read on a file is not kept: a query left unread would hold the file against other writers.
+    return execute(sql, bindings, repeat, backend() == Backend::PostgreSQL);
+}
+
+std::shared_ptr<QSqlQuery> Connection::execute(const QString& sql, const QVariantList& bindings, Repeat repeat,
+                                               bool keep) {
     for (int attempt = 1;; ++attempt) {
         QSqlDatabase db = database();
         std::shared_ptr<QSqlQuery> query = statements_.value(sql);
@@ -111,7 +117,7 @@ std::shared_ptr<QSqlQuery> Connection::run(const QString& sql, const QVariantLis
             query = std::make_shared<QSqlQuery>(db);
             query->setForwardOnly(true);
             prepared = query->prepare(sql);
-            if (prepared && backend() == Backend::PostgreSQL) statements_.insert(sql, query);
+            if (prepared && keep) statements_.insert(sql, query);
         }
         if (prepared) {
             for (int i = 0; i < bindings.size(); ++i) query->bindValue(i, bindings[i]);
@@ -122,6 +128,18 @@ std::shared_ptr<QSqlQuery> Connection::run(const QString& sql, const QVariantLis
         platform::Failure failure = statementFailure(error);
         if (!lost_ || repeat == Repeat::Never || attempt > 1) throw failure;
     }
+}
+
+Connection::Change Connection::change(const QString& sql, const QVariantList& bindings, Repeat repeat) {
+    const auto query = execute(sql, bindings, repeat, true);
+    // Qt's drivers stop after the first row and, when the query is finished, drop the rest with its
+    // outcome unseen: SQLite then resets the statement and rolls the change back if its commit fails.
+    Change result;
+    while (query->next()) result.rows << query->record();
+    if (query->lastError().isValid()) throw statementFailure(query->lastError());
+    result.changed = query->numRowsAffected();
+    query->finish();
+    return result;
 }
 
 void Connection::open() {

@@ -4,6 +4,7 @@
 #include <QObject>
 #include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QString>
 #include <memory>
 
@@ -55,6 +56,18 @@ public:
     std::shared_ptr<QSqlQuery> run(const QString& sql, const QVariantList& bindings = {},
                                    Repeat repeat = Repeat::Never);
 
+    // What a change gave back: the rows of its RETURNING clause and the number of rows it changed.
+    struct Change {
+        QList<QSqlRecord> rows;
+        int changed = 0;
+    };
+    // Runs a statement that changes the database (INSERT, UPDATE, DELETE) in autocommit, as run()
+    // does, and reads it to its end. Only there is it stored: SQLite commits in the step that ends
+    // the statement, after the rows of a RETURNING clause, and a server reports a commit it refused
+    // after them too. A commit refused there (another program reading the file, a full disk, a
+    // server's check at commit) throws its Failure like any other, and nothing of the change stays.
+    Change change(const QString& sql, const QVariantList& bindings = {}, Repeat repeat = Repeat::Never);
+
     // The column that identifies a row for updates and deletes: SQLite's own rowid, and on a
     // server the identity column of the same name that the course tables carry there.
     static QString rowKey() { return QStringLiteral("rowid"); }
@@ -66,11 +79,14 @@ signals:
 
 private:
     void openServer(QSqlDatabase& db);
+    // run(), keeping the statement prepared for its next run where `keep` says so.
+    std::shared_ptr<QSqlQuery> execute(const QString& sql, const QVariantList& bindings, Repeat repeat, bool keep);
 
     QString connectionString_;
     QString name_;
     // On a server, each statement is prepared there once and then only executed, one round trip a
-    // store; the statements go with the connection they were prepared on.
+    // store; on a file, each change (read to its end, so that it holds no lock between stores). The
+    // statements go with the connection they were prepared on.
     QHash<QString, std::shared_ptr<QSqlQuery>> statements_;
     bool opened_ = false;  // open() succeeded and close() has not been called since
     bool lost_ = false;

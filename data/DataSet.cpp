@@ -244,31 +244,44 @@ QString DataSet::matchOriginal(const Row& row, QVariantList& bindings) const {
         where += QStringLiteral(" AND %1 IS NOT DISTINCT FROM ?").arg(quoteIdentifier(fields_[i]));
         bindings << row.values[i];
     }
+    // And its key must name it alone: a key that several rows hold (a file's table with a column of
+    // its own called rowid, a server table whose rowid is not unique) would change them all, so
+    // such a store changes nothing. One statement, so a store costs one round trip to a server.
+    where += QStringLiteral(" AND (SELECT count(*) FROM %1 WHERE %2 = ?) = 1")
+                 .arg(quoteIdentifier(tableName_), Connection::rowKey());
+    bindings << row.key;
     return where;
 }
 
 // Another user changed or deleted the current row since it was read. The row is read again: what
 // it holds now becomes what it was read as, so the grid shows their values, fields the user did not
 // change take them, and storing the change again (the user having been told) replaces theirs
-// instead of being refused for ever. A row that is gone stays refused.
+// instead of being refused for ever. A row that is gone stays refused, and so does one whose key
+// another row holds too.
 void DataSet::failChangedByOthers(bool storing) {
     const QString refused =
         storing ? QStringLiteral("your change is kept but was not stored") : QStringLiteral("it was not deleted");
     const QString message =
         QStringLiteral("The row was changed or deleted by another user since it was read; ") + refused;
     Row& row = rows_[current_];
+    QList<QSqlRecord> found;
     try {
         const auto query = connection_->run(
             QStringLiteral("SELECT %1, * FROM %2 WHERE %1 = ?").arg(Connection::rowKey(), quoteIdentifier(tableName_)),
             {row.key}, Connection::Repeat::AfterLostConnection);
-        if (!query->next()) throw Failure(message);
-        const QList<int> columns = fieldColumns(query->record());
-        for (int i = 0; i < fields_.size() && i < columns.size(); ++i) {
-            row.values[i] = query->value(columns[i]);
-            if (isEditing() && !modified_.contains(i)) buffer_[i] = row.values[i];
-        }
+        while (found.size() < 2 && query->next()) found << query->record();
     } catch (const Failure&) {
         throw Failure(message);
+    }
+    if (found.isEmpty()) throw Failure(message);
+    if (found.size() > 1)
+        throw Failure(QStringLiteral("Another row of %1 has the same %2 (%3), so this program cannot tell the two "
+                                     "apart; %4")
+                          .arg(tableName_, Connection::rowKey(), row.key.toString(), refused));
+    const QList<int> columns = fieldColumns(found.first());
+    for (int i = 0; i < fields_.size() && i < columns.size(); ++i) {
+        row.values[i] = found.first().value(columns[i]);
+        if (isEditing() && !modified_.contains(i)) buffer_[i] = row.values[i];
     }
     emit rowChanged(current_);
     throw Failure(message + (storing ? QStringLiteral(" (storing it again replaces their change)")
@@ -286,10 +299,10 @@ void DataSet::storeEdit() {
     }
     if (!sets.isEmpty()) {
         const QString where = matchOriginal(row, bindings);
-        const auto query = connection_->run(
+        const Connection::Change change = connection_->change(
             QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(quoteIdentifier(tableName_), sets.join(u", "), where),
             bindings, Connection::Repeat::AfterLostConnection);
-        if (query->numRowsAffected() != 1) failChangedByOthers(true);
+        if (change.changed != 1) failChangedByOthers(true);
     }
     row.values = buffer_;
 }
@@ -307,20 +320,19 @@ void DataSet::storeInsert() {
     // The stored row comes back with its key and the defaults the database filled in.
     const QString returning = QStringLiteral(" RETURNING %1, *").arg(Connection::rowKey());
     // Not sent again after a lost connection: a new row that did reach the server would be stored twice.
-    const auto query = connection_->run(
+    const Connection::Change change = connection_->change(
         names.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(tableName_)) + returning
                         : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                   .arg(quoteIdentifier(tableName_), names.join(u", "), marks.join(u", ")) +
                               returning,
         bindings);
     Row stored{QVariant(), buffer_};
-    if (query->next()) {
-        stored.key = query->value(0);
-        const QList<int> columns = fieldColumns(query->record());
-        for (int i = 0; i < fields_.size() && i < columns.size(); ++i) stored.values[i] = query->value(columns[i]);
+    if (!change.rows.isEmpty()) {
+        const QSqlRecord& record = change.rows.first();
+        stored.key = record.value(0);
+        const QList<int> columns = fieldColumns(record);
+        for (int i = 0; i < fields_.size() && i < columns.size(); ++i) stored.values[i] = record.value(columns[i]);
     }
-    // Ends the statement, and with it SQLite's transaction.
-    query->finish();
     rows_[current_] = stored;
 }
 
@@ -349,10 +361,10 @@ void DataSet::remove() {
     const Row& row = rows_[current_];
     QVariantList bindings;
     const QString where = matchOriginal(row, bindings);
-    const auto query =
-        connection_->run(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteIdentifier(tableName_), where), bindings,
-                         Connection::Repeat::AfterLostConnection);
-    if (query->numRowsAffected() != 1) failChangedByOthers(false);
+    const Connection::Change change =
+        connection_->change(QStringLiteral("DELETE FROM %1 WHERE %2").arg(quoteIdentifier(tableName_), where), bindings,
+                            Connection::Repeat::AfterLostConnection);
+    if (change.changed != 1) failChangedByOthers(false);
     const int removed = current_;
     rows_.removeAt(removed);
     current_ = rows_.isEmpty() ? -1 : qMin(removed, recordCount() - 1);

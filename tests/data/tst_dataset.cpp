@@ -2,6 +2,10 @@
 // database file and on a lab's PostgreSQL server.
 #include <QtTest>
 
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QUuid>
+
 #include "Connection.h"
 #include "DataSet.h"
 #include "Failure.h"
@@ -51,6 +55,59 @@ QStringList memoryRows(const DataSet& users) {
         rows << users.value(r, users.fieldIndex(QStringLiteral("user"))).toString() + u'|' +
                     users.value(r, users.fieldIndex(QStringLiteral("glava"))).toString();
     return rows;
+}
+
+// While it lives, the database takes every change but refuses to commit it. On a file a second
+// connection holds a read transaction, so that a writer never gets the file to itself for its
+// commit; a server refuses at commit through a deferred trigger.
+class CommitRefused {
+public:
+    explicit CommitRefused(const CourseRoot& root) : root_(root) {
+        if (root_.backend() == fixture::Backend::PostgreSQL) {
+            root_.exec(QStringLiteral("CREATE FUNCTION refuse_commit() RETURNS trigger AS $$ BEGIN RAISE EXCEPTION "
+                                      "'refused at commit'; END $$ LANGUAGE plpgsql"));
+            root_.exec(QStringLiteral("CREATE CONSTRAINT TRIGGER refuse_commit AFTER INSERT OR UPDATE OR DELETE ON "
+                                      "user1 DEFERRABLE INITIALLY DEFERRED FOR EACH ROW EXECUTE FUNCTION "
+                                      "refuse_commit()"));
+            return;
+        }
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name_);
+        db.setDatabaseName(root_.databasePath());
+        QVERIFY(db.open());
+        QSqlQuery read(db);
+        QVERIFY(read.exec(QStringLiteral("BEGIN")));
+        QVERIFY(read.exec(QStringLiteral("SELECT count(*) FROM user1")) && read.next());
+    }
+    ~CommitRefused() { release(); }
+    CommitRefused(const CommitRefused&) = delete;
+    CommitRefused& operator=(const CommitRefused&) = delete;
+
+    void release() {
+        if (released_) return;
+        released_ = true;
+        if (root_.backend() == fixture::Backend::PostgreSQL) {
+            root_.exec(QStringLiteral("DROP TRIGGER refuse_commit ON user1"));
+            return;
+        }
+        QSqlDatabase::database(name_, false).rollback();
+        QSqlDatabase::database(name_, false).close();
+        QSqlDatabase::removeDatabase(name_);
+    }
+
+private:
+    const CourseRoot& root_;
+    const QString name_ = QUuid::createUuid().toString();
+    bool released_ = false;
+};
+
+// The text of a failure the script ends in; empty when it passed.
+QString failureOf(DataSet& users, const QString& script) {
+    try {
+        runScript(users, script);
+    } catch (const platform::Failure& f) {
+        return f.message().isEmpty() ? QStringLiteral("(no message)") : f.message();
+    }
+    return {};
 }
 
 }  // namespace
@@ -244,6 +301,97 @@ private slots:
         const bool retryRefused = !refused(retry).isEmpty();
         QCOMPARE(retryRefused, storedAtLast.isEmpty());
         QCOMPARE(root.rows(QStringLiteral("user1")), retryRefused ? before : storedAtLast);
+    }
+
+    // A change the database takes but cannot commit is never reported stored: the store fails,
+    // the change stays pending with nothing of it in the database, and it is stored once the
+    // database commits again.
+    void storeRefusedAtCommit_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("store");
+        QTest::addColumn<QString>("pendingState");
+        QTest::addColumn<QString>("pendingRow");  // user|glava of the current row while refused
+        QTest::addColumn<QStringList>("stored");
+        QTest::newRow("new row") << "a;u=Дана;g=Введение" << "post" << "insert" << "Дана|Введение"
+                                 << QStringList{"Айгерим|1 Неделя", "Борис|<null>", "Сәуле|Введение", "Дана|Введение"};
+        QTest::newRow("changed row") << "e;g=Лекция" << "post" << "edit" << "Айгерим|Лекция"
+                                     << QStringList{"Айгерим|Лекция", "Борис|<null>", "Сәуле|Введение"};
+        QTest::newRow("deleted row") << "" << "del" << "browse" << "Айгерим|1 Неделя"
+                                     << QStringList{"Борис|<null>", "Сәуле|Введение"};
+    }
+    void storeRefusedAtCommit() {
+        QFETCH(QString, change);
+        QFETCH(QString, store);
+        QFETCH(QString, pendingState);
+        QFETCH(QString, pendingRow);
+        QFETCH(QStringList, stored);
+        CourseRoot root;
+        Opened db(root);
+        const QStringList before = root.rows(QStringLiteral("user1"));
+        runScript(db.users, change);
+        const int rowsInMemory = db.users.recordCount();
+        {
+            CommitRefused refused(root);
+            if (QTest::currentTestFailed()) return;
+            QVERIFY2(!failureOf(db.users, store).isEmpty(), "the store was reported done");
+            QCOMPARE(stateName(db.users.state()), pendingState);
+            QCOMPARE(db.users.fieldText(QStringLiteral("user")) + u'|' + db.users.fieldText(QStringLiteral("glava")),
+                     pendingRow);
+            QCOMPARE(db.users.recordCount(), rowsInMemory);
+            refused.release();
+            QCOMPARE(root.rows(QStringLiteral("user1")), before);
+        }
+        const QString retry = failureOf(db.users, store);
+        QVERIFY2(retry.isEmpty(), qPrintable(retry));
+        QCOMPARE(stateName(db.users.state()), QStringLiteral("browse"));
+        QCOMPARE(root.rows(QStringLiteral("user1")), stored);
+        QCOMPARE(memoryRows(Opened(root).users), memoryRows(db.users));
+    }
+
+    // Rows with the same values are told apart by their key (SQLite's rowid, the server's identity
+    // column), so a store changes exactly the row it names. A key that more than one row holds (a
+    // file's table with a column of its own named rowid, a server table whose rowid was not made
+    // unique) cannot say which row is meant: the store is refused and nothing changes.
+    void rowsWithTheSameValues_data() {
+        QTest::addColumn<bool>("sameKey");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QStringList>("stored");  // empty: refused
+        QTest::newRow("own keys, changed") << false << "n;e;g=Лекция;post"
+                                           << QStringList{"Айгерим|1 Неделя", "Борис|Лекция", "Борис|Введение"};
+        QTest::newRow("own keys, deleted") << false << "n;del" << QStringList{"Айгерим|1 Неделя", "Борис|Введение"};
+        QTest::newRow("one key, changed") << true << "n;e;g=Лекция;post" << QStringList();
+        QTest::newRow("one key, deleted") << true << "n;del" << QStringList();
+    }
+    void rowsWithTheSameValues() {
+        QFETCH(bool, sameKey);
+        QFETCH(QString, script);
+        QFETCH(QStringList, stored);
+        const QList<QStringList> users{{QStringLiteral("Айгерим"), QStringLiteral("1 Неделя")},
+                                       {QStringLiteral("Борис"), QStringLiteral("Введение")},
+                                       {QStringLiteral("Борис"), QStringLiteral("Введение")}};
+        CourseRoot root({fixture::QuestionBank(QStringLiteral("test"), 3), fixture::Users(users)});
+        if (sameKey && root.backend() == fixture::Backend::PostgreSQL) {
+            root.exec(QStringLiteral("ALTER TABLE user1 DROP CONSTRAINT user1_pkey"));
+            root.exec(QStringLiteral("UPDATE user1 SET rowid = rowid - 1 WHERE rowid = (SELECT max(rowid) FROM user1)"));
+        } else if (sameKey) {
+            root.exec(QStringLiteral("CREATE TABLE keyed (rowid INTEGER, \"user\" TEXT, glava TEXT)"));
+            root.exec(QStringLiteral("INSERT INTO keyed SELECT rowid, \"user\", glava FROM user1"));
+            root.exec(QStringLiteral("UPDATE keyed SET rowid = rowid - 1 WHERE rowid = (SELECT max(rowid) FROM keyed)"));
+            root.exec(QStringLiteral("DROP TABLE user1"));
+            root.exec(QStringLiteral("ALTER TABLE keyed RENAME TO user1"));
+        }
+        const QStringList before = root.rows(QStringLiteral("user1"));
+        Opened db(root);
+        const QString failure = failureOf(db.users, script);
+        if (!stored.isEmpty()) {
+            QVERIFY2(failure.isEmpty(), qPrintable(failure));
+            QCOMPARE(root.rows(QStringLiteral("user1")), stored);
+            return;
+        }
+        QCOMPARE(root.rows(QStringLiteral("user1")), before);
+        QVERIFY2(failure.contains(Connection::rowKey()), qPrintable(failure));
+        QCOMPARE(db.users.recordCount(), 3);
+        if (script.endsWith(u"post")) QVERIFY(db.users.isModified());
     }
 };
 

@@ -68,6 +68,49 @@ private:
     bool ok_ = false;
 };
 
+// A tmpfs of the given size mounted on a temporary directory while it lives. Mounting needs root
+// (and, in a container, the right to mount); ok() tells whether it worked.
+class SmallFileSystem {
+public:
+    explicit SmallFileSystem(int kilobytes) {
+        if (!dir_.isValid()) return;
+        QProcess mount;
+        mount.start(QStringLiteral("mount"), {QStringLiteral("-t"), QStringLiteral("tmpfs"), QStringLiteral("-o"),
+                                              QStringLiteral("size=%1k,mode=0700").arg(kilobytes),
+                                              QStringLiteral("textbook-test"), dir_.path()});
+        mounted_ = mount.waitForFinished(10000) && mount.exitStatus() == QProcess::NormalExit && mount.exitCode() == 0;
+    }
+    ~SmallFileSystem() {
+        if (mounted_) QProcess::execute(QStringLiteral("umount"), {dir_.path()});
+    }
+    SmallFileSystem(const SmallFileSystem&) = delete;
+    SmallFileSystem& operator=(const SmallFileSystem&) = delete;
+    bool ok() const { return mounted_; }
+    QString path() const { return dir_.path(); }
+
+    // Fills the file system to its last block with a file of its own, then frees `blocks` blocks
+    // of 4 kB of it. The space a failed store left taken is counted afresh each time.
+    void fillLeaving(int blocks) {
+        QFile filler(dir_.filePath(QStringLiteral("filler")));
+        QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered));
+        const QByteArray block(kBlock, 'x');
+        while (filler.write(block) == kBlock) {
+        }
+        const qint64 full = filler.size() - filler.size() % kBlock;
+        QVERIFY(full >= blocks * kBlock);
+        QVERIFY(filler.resize(full - blocks * kBlock));
+    }
+
+private:
+    static constexpr int kBlock = 4096;
+    QTemporaryDir dir_;
+    bool mounted_ = false;
+};
+
+QStringList registerRows(const QString& path) {
+    return fixture::QueryRows(path, QStringLiteral("SELECT \"user\", glava FROM user1 ORDER BY rowid"));
+}
+
 }  // namespace
 
 class TestFaults : public QObject {
@@ -178,6 +221,80 @@ private slots:
         QCOMPARE(desktop.errors.size(), 1);
         QCOMPARE(opened.users.state(), DataSet::State::Browse);
         QCOMPARE(root.rows(QStringLiteral("user1")).first(), QStringLiteral("Айгерим|5 Неделя"));
+    }
+
+    // The database's folder is on a file system that is full to its last block, and then gets one
+    // block more each time: every store is either refused, with one error box, the change pending
+    // and the file as it was, or stored; never reported stored while undone, never half-written.
+    // The long text needs pages of its own, which the file gains only at the commit.
+    void fullFileSystem_data() {
+        QTest::addColumn<QString>("operation");
+        QTest::newRow("new row") << "insert";
+        QTest::newRow("changed row") << "update";
+        QTest::newRow("deleted row") << "delete";
+    }
+    void fullFileSystem() {
+        QFETCH(QString, operation);
+        SmallFileSystem small(256);
+        if (!small.ok()) QSKIP("cannot mount a small tmpfs here (needs root and the right to mount)");
+        CourseRoot root;
+        const QString path = small.path() + QStringLiteral("/test.db");
+        QVERIFY(QFile::copy(root.databasePath(), path));
+        const QStringList before = registerRows(path);
+        const QString longText(6000, QChar(u'Ж'));
+        QStringList stored = before;
+        platform::RecordingDesktop desktop;
+        Connection connection;
+        DataSet users(&connection);
+        connection.setConnectionString(path);
+        users.setTableName(QStringLiteral("user1"));
+        users.open();
+        if (operation == u"insert") {
+            users.append();
+            users.setFieldText(QStringLiteral("user"), longText);
+            stored << longText + QStringLiteral("|<null>");
+        } else if (operation == u"update") {
+            users.edit();
+            users.setFieldText(QStringLiteral("glava"), longText);
+            stored[0] = QStringLiteral("Айгерим|") + longText;
+        } else {
+            stored.removeFirst();
+        }
+        const DataSet::State pendingState = users.state();
+        const int rowsInMemory = users.recordCount();
+
+        int refused = 0;
+        for (int free = 0;; ++free) {
+            QVERIFY2(free <= 40, "still refused with 40 blocks free");
+            small.fillLeaving(free);
+            if (QTest::currentTestFailed()) return;
+            platform::runGuarded([&] {
+                if (operation == u"delete")
+                    users.remove();
+                else
+                    users.post();
+            });
+            QCOMPARE(integrity(path), QStringLiteral("ok"));
+            if (desktop.errors.size() == refused) {
+                const QStringList now = registerRows(path);
+                QVERIFY2(now == stored, qPrintable(QStringLiteral("reported stored with %1 blocks free, but the file "
+                                                                  "holds %2 rows, not %3")
+                                                       .arg(free)
+                                                       .arg(now.size())
+                                                       .arg(stored.size())));
+                QCOMPARE(users.state(), DataSet::State::Browse);
+                break;
+            }
+            QCOMPARE(desktop.errors.size(), refused + 1);
+            if (refused == 0)
+                QVERIFY2(desktop.errors[0].text.contains(QStringLiteral("full")), qPrintable(desktop.errors[0].text));
+            ++refused;
+            QCOMPARE(registerRows(path), before);
+            QCOMPARE(users.state(), pendingState);
+            QCOMPARE(users.recordCount(), rowsInMemory);
+        }
+        QVERIFY(refused > 0);
+        qInfo("%s: refused with 0 to %d blocks free, stored with %d", qPrintable(operation), refused - 1, refused);
     }
 
     // A second copy of the program changes or deletes the row this copy has read: this copy's
