@@ -1,11 +1,23 @@
 // The windows on an X display without a window manager (Xvfb here, a kiosk session at a school):
-// the language window follows the pointer exactly when dragged by its emblem. The pointer comes
-// from the X server (xdotool), as a user's does.
+// the language window follows the pointer exactly when dragged by its emblem, and each window the
+// program shows takes the keyboard at once. Pointer and keys come from the X server (xdotool), as a
+// user's do.
 #include <QtTest>
 
+#include "DBGrid.h"
+#include "DataSet.h"
+#include "Fixture.h"
 #include "Image.h"
 #include "Unit1.h"
+#include "Unit2.h"
+#include "Unit4.h"
+#include "Unit5.h"
+#include "Unit6.h"
+#include "Unit7.h"
 #include "WindowSet.h"
+#include "WindowSetGuard.h"
+
+using fixture::CourseRoot;
 
 namespace {
 
@@ -18,6 +30,11 @@ void xdotool(const QStringList& args) {
 }
 
 void pointerTo(QPoint at) { xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y())}); }
+
+void clickAt(QWidget* widget) {
+    pointerTo(widget->mapToGlobal(widget->rect().center()));
+    xdotool({QStringLiteral("click"), QStringLiteral("1")});
+}
 
 // A mouse button held down through xdotool, let go however the test ends.
 class ButtonHeld {
@@ -45,6 +62,9 @@ struct RealWindowSet {
     RealWindowSet(const RealWindowSet&) = delete;
     RealWindowSet& operator=(const RealWindowSet&) = delete;
 };
+
+// The window that has the keyboard, as the X server and Qt see it.
+QWidget* keyboardWindow() { return QApplication::activeWindow(); }
 
 }  // namespace
 
@@ -79,6 +99,60 @@ private slots:
             {QStringLiteral("mousemove_relative"), QStringLiteral("--"), QStringLiteral("20"), QStringLiteral("20")});
         QTest::qWait(200);
         QCOMPARE(Form1->pos(), origin + QPoint(60, 40));
+    }
+
+    // Right after the register appears from a main window, the user's keys reach its grid, not the
+    // main window's tree beneath the pointer.
+    void registerGridTakesTheKeysAtOnce_data() {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<int>("row");        // the register's current row afterwards
+        QTest::addColumn<int>("questions");  // questions asked
+        QTest::newRow("Down") << "Down" << 1 << 0;
+        QTest::newRow("Ctrl+Delete asks") << "ctrl+Delete" << 0 << 1;
+    }
+    void registerGridTakesTheKeysAtOnce() {
+        QFETCH(QString, key);
+        QFETCH(int, row);
+        QFETCH(int, questions);
+        CourseRoot root;
+        WindowSetGuard windows(root.path());
+        Form1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Form1));
+        clickAt(Form1->SpeedButton1);  // "Rus"
+        QTRY_VERIFY(Form2->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(Form2));
+        clickAt(Form2->SpeedButton1);  // the register button; the pointer stays on the main window
+        QTRY_VERIFY(Form6->isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(Form6));
+        QVERIFY(!Form6->geometry().contains(QCursor::pos()));
+
+        xdotool({QStringLiteral("key"), key});
+        QTRY_COMPARE(windows.desktop.questions.size(), questions);
+        QTRY_COMPARE(DataModule5->ADOTable2->currentRow(), row);
+        QCOMPARE(keyboardWindow(), static_cast<QWidget*>(Form6));
+        QCOMPARE(Form6->DBGrid1->currentIndex().row(), row);
+        QCOMPARE(DataModule5->ADOTable2->recordCount(), 3);
+        QVERIFY(windows.desktop.errors.isEmpty());
+    }
+
+    // Each window the program shows takes the keyboard as it appears: the main window after the
+    // language choice, the testing window, the results window, and the main window again after "Ok".
+    void eachWindowShownTakesTheKeyboard() {
+        CourseRoot root(400);
+        WindowSetGuard windows(root.path());
+        Form1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Form1));
+        QTRY_COMPARE(keyboardWindow(), static_cast<QWidget*>(Form1));
+        clickAt(Form1->SpeedButton1);  // "Rus"
+        QTRY_COMPARE(keyboardWindow(), static_cast<QWidget*>(Form2));
+        Form2->test5->click();  // "Тестирование"
+        QTRY_COMPARE(keyboardWindow(), static_cast<QWidget*>(Form4));
+        windows.desktop.answers << true;  // finish although nothing is answered
+        Form4->SpeedButton20->click();
+        QTRY_COMPARE(keyboardWindow(), static_cast<QWidget*>(Form7));
+        Form7->BitBtn1->click();  // "Ok"
+        QTRY_COMPARE(keyboardWindow(), static_cast<QWidget*>(Form2));
+        QVERIFY(windows.desktop.errors.isEmpty());
     }
 };
 
