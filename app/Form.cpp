@@ -37,6 +37,9 @@ void TForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (event->spontaneous()) return;
     placeAtFirstShow();
+    // A window the program shows takes the keyboard at once, also where no window manager would
+    // give it (a kiosk session): the user's next key is meant for it.
+    activateWindow();
     platform::runGuarded([this] { FormShow(); });
 }
 

@@ -2,6 +2,7 @@
 
 #include <QtGlobal>
 
+#include "Fonts.h"
 #include "Handler.h"
 #include "Unit1.h"
 #include "Unit2.h"
@@ -43,6 +44,7 @@ void destroy(Window*& window) {
 void CreateWindowSet() {
     // The pictures live in the windows library, which is linked statically.
     Q_INIT_RESOURCE(images);
+    UseStandInFonts();
     Form1 = create<TForm1>();
     Form2 = create<TForm2>();
     Form3 = create<TForm3>();

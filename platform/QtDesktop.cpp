@@ -52,12 +52,12 @@ private:
     QPainter painter_;
 };
 
-// Follows the mouse until the button is released, where the window manager offers no move of its own.
+// Follows the pointer until the button is released, where the window manager offers no move of its
+// own. The window moves by as much as the pointer has moved since the button went down (each move
+// carries that point), so a move that came before the program saw the press is not lost.
 class ManualMove final : public QObject {
 public:
-    ManualMove(QWidget* window, QPoint grabOffset) : window_(window), offset_(grabOffset) {
-        qApp->installEventFilter(this);
-    }
+    explicit ManualMove(QWidget* window) : window_(window), start_(window->pos()) { qApp->installEventFilter(this); }
 
 protected:
     bool eventFilter(QObject*, QEvent* event) override {
@@ -66,7 +66,8 @@ protected:
             return false;
         }
         if (event->type() == QEvent::MouseMove) {
-            window_->move(static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - offset_);
+            const QEventPoint& pointer = static_cast<QMouseEvent*>(event)->points().constFirst();
+            window_->move(start_ + (pointer.globalPosition() - pointer.globalPressPosition()).toPoint());
             return true;
         }
         if (event->type() == QEvent::MouseButtonRelease) {
@@ -78,7 +79,7 @@ protected:
 
 private:
     QPointer<QWidget> window_;
-    QPoint offset_;
+    QPoint start_;
 };
 
 }  // namespace
@@ -144,7 +145,7 @@ void QtDesktop::startSystemMove(QWidget* window) {
     if (!window) return;
     QWindow* handle = window->windowHandle();
     if (handle && handle->startSystemMove()) return;
-    new ManualMove(window, QCursor::pos() - window->frameGeometry().topLeft());
+    new ManualMove(window);
 }
 
 }  // namespace platform

@@ -55,13 +55,19 @@ QRect StatusBar::panelRect(int index) const {
     return QRect(left, 0, width, height()).intersected(rect());
 }
 
+namespace {
+// Panels are separated by a two-pixel gap, as on the classic desktop.
+QRect panelFace(const QRect& panel) { return panel.adjusted(0, 0, -2, 0); }
+}  // namespace
+
+QRect StatusBar::panelTextRect(int index) const { return panelFace(panelRect(index)).adjusted(3, 0, -2, 0); }
+
 void StatusBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     for (int i = 0; i < panels_.size(); ++i) {
         const QRect r = panelRect(i);
         if (r.isEmpty()) continue;
-        // Panels are separated by a two-pixel gap, as on the classic desktop.
-        const QRect face = r.adjusted(0, 0, -2, 0);
+        const QRect face = panelFace(r);
         if (panels_[i].bevel == Bevel::Lowered) {
             painter.setPen(palette().color(QPalette::Dark));
             painter.drawLine(face.topLeft(), face.topRight());
@@ -71,7 +77,7 @@ void StatusBar::paintEvent(QPaintEvent*) {
             painter.drawLine(face.topRight(), face.bottomRight());
         }
         painter.setPen(palette().color(QPalette::WindowText));
-        painter.drawText(face.adjusted(3, 0, -2, 0), Qt::AlignVCenter | Qt::AlignLeft, panels_[i].text);
+        painter.drawText(panelTextRect(i), Qt::AlignVCenter | Qt::AlignLeft, panels_[i].text);
     }
 }
 

@@ -31,6 +31,8 @@ public:
     void setPanelWidth(int index, int width);
     // The rectangle a panel is drawn in, cut to the bar.
     QRect panelRect(int index) const;
+    // Where a panel's text goes: the panel less the gap to the next panel and the text's margins.
+    QRect panelTextRect(int index) const;
 
 signals:
     void mouseMoved();

@@ -12,7 +12,7 @@ PACKAGES=(
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqt6sql6-sqlite libqt6sql6-psql qt6-webengine-dev libgl-dev
     libjpeg62-turbo-dev
     xvfb xauth xdotool x11-utils poppler-utils
-    fonts-dejavu-core fonts-liberation
+    fonts-dejavu-core fonts-dejavu-extra fonts-liberation fonts-wine
     clang-14 libclang-rt-14-dev e2fsprogs util-linux
     postgresql
 )
