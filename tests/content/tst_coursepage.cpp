@@ -189,48 +189,20 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("fetch outside") << "fetch"
-                                       << "{outside}/secret.txt"
-                                       << "blocked";
-        QTest::newRow("synchronous XHR outside") << "xhr"
-                                                 << "{outside}/secret.txt"
-                                                 << "blocked";
-        QTest::newRow("picture outside") << "img"
-                                         << "{outside}/secret.png"
-                                         << "blocked";
-        QTest::newRow("picture outside by ..") << "img"
-                                               << "{up}/secret.png"
-                                               << "blocked";
-        QTest::newRow("picture outside by %2e%2e") << "img"
-                                                   << "%2e%2e/%2E%2E/{outsideName}/secret.png"
-                                                   << "blocked";
-        QTest::newRow("picture through a link out of the root") << "img"
-                                                                << "escape/secret.png"
-                                                                << "blocked";
-        QTest::newRow("picture in a folder named like the root") << "img"
-                                                                 << "{sibling}/secret.png"
-                                                                 << "blocked";
-        QTest::newRow("picture from a web server") << "img"
-                                                   << "{web}/secret.png"
-                                                   << "blocked";
-        QTest::newRow("fetch from a web server") << "fetch"
-                                                 << "{web}/secret.txt"
-                                                 << "blocked";
-        QTest::newRow("XHR to a web server") << "xhr"
-                                             << "{web}/secret.txt"
-                                             << "blocked";
-        QTest::newRow("fetch inside the root") << "fetch"
-                                               << "../notes.txt"
-                                               << "read:NOTES";
-        QTest::newRow("synchronous XHR inside the root") << "xhr"
-                                                         << "../notes.txt"
-                                                         << "read:NOTES";
-        QTest::newRow("picture inside the root") << "img"
-                                                 << "../inside.png"
-                                                 << "read";
-        QTest::newRow("style sheet inside the root") << "css"
-                                                     << "../style.css"
-                                                     << "read";
+        QTest::newRow("fetch outside") << "fetch" << "{outside}/secret.txt" << "blocked";
+        QTest::newRow("synchronous XHR outside") << "xhr" << "{outside}/secret.txt" << "blocked";
+        QTest::newRow("picture outside") << "img" << "{outside}/secret.png" << "blocked";
+        QTest::newRow("picture outside by ..") << "img" << "{up}/secret.png" << "blocked";
+        QTest::newRow("picture outside by %2e%2e") << "img" << "%2e%2e/%2E%2E/{outsideName}/secret.png" << "blocked";
+        QTest::newRow("picture through a link out of the root") << "img" << "escape/secret.png" << "blocked";
+        QTest::newRow("picture in a folder named like the root") << "img" << "{sibling}/secret.png" << "blocked";
+        QTest::newRow("picture from a web server") << "img" << "{web}/secret.png" << "blocked";
+        QTest::newRow("fetch from a web server") << "fetch" << "{web}/secret.txt" << "blocked";
+        QTest::newRow("XHR to a web server") << "xhr" << "{web}/secret.txt" << "blocked";
+        QTest::newRow("fetch inside the root") << "fetch" << "../notes.txt" << "read:NOTES";
+        QTest::newRow("synchronous XHR inside the root") << "xhr" << "../notes.txt" << "read:NOTES";
+        QTest::newRow("picture inside the root") << "img" << "../inside.png" << "read";
+        QTest::newRow("style sheet inside the root") << "css" << "../style.css" << "read";
     }
     void pageReadsOnlyCourseFiles() {
         QFETCH(QString, how);
@@ -277,31 +249,16 @@ private slots:
         QTest::addColumn<QString>("desktopOpens");
         QTest::addColumn<QString>("paneShows");
         const QString probe = QStringLiteral("probe.htm");
-        QTest::newRow("https") << "https://literature.invalid/book?id=1"
-                               << ""
-                               << "https://literature.invalid/book?id=1" << probe;
-        QTest::newRow("http in a new window") << "http://literature.invalid/"
-                                              << "_blank"
-                                              << "http://literature.invalid/" << probe;
-        QTest::newRow("file outside the root") << "{outside}/secret.htm"
-                                               << ""
-                                               << "" << probe;
-        QTest::newRow("file outside in a new window") << "{outside}/secret.htm"
-                                                      << "_blank"
-                                                      << "" << probe;
-        QTest::newRow("file through a link out of the root") << "escape/secret.htm"
-                                                             << ""
-                                                             << "" << probe;
-        QTest::newRow("ftp") << "ftp://files.invalid/secret"
-                             << ""
-                             << "" << probe;
-        QTest::newRow("mailto") << "mailto:someone@elsewhere.invalid"
-                                << ""
-                                << "" << probe;
-        QTest::newRow("another course page") << "other.htm"
-                                             << ""
-                                             << ""
-                                             << "other.htm";
+        const QString book = QStringLiteral("https://literature.invalid/book?id=1");
+        const QString site = QStringLiteral("http://literature.invalid/");
+        QTest::newRow("https") << book << "" << book << probe;
+        QTest::newRow("http in a new window") << site << "_blank" << site << probe;
+        QTest::newRow("file outside the root") << "{outside}/secret.htm" << "" << "" << probe;
+        QTest::newRow("file outside in a new window") << "{outside}/secret.htm" << "_blank" << "" << probe;
+        QTest::newRow("file through a link out of the root") << "escape/secret.htm" << "" << "" << probe;
+        QTest::newRow("ftp") << "ftp://files.invalid/secret" << "" << "" << probe;
+        QTest::newRow("mailto") << "mailto:someone@elsewhere.invalid" << "" << "" << probe;
+        QTest::newRow("another course page") << "other.htm" << "" << "" << "other.htm";
     }
     void clickedLinks() {
         QFETCH(QString, href);
