@@ -19,14 +19,28 @@ namespace {
 // makes is checked against it, so it is worked out once.
 QString rootPrefix;
 
-// The canonical path of a file that may be missing: that of its folder, and its name. A missing
-// page must reach the engine, which shows its own error page for it.
+// The canonical path of a clean absolute path that may be missing: that of its deepest existing
+// folder and the rest as it is. A missing page, or a missing page folder, must reach the engine,
+// which shows its own error page for it.
 QString canonicalPath(const QString& path) {
-    const QFileInfo file(path);
-    const QString canonical = file.canonicalFilePath();
-    if (!canonical.isEmpty()) return canonical;
-    const QString folder = QFileInfo(file.path()).canonicalFilePath();
-    return folder.isEmpty() ? QString() : folder + u'/' + file.fileName();
+    QString existing = path;
+    QString rest;
+    for (;;) {
+        const QString canonical = QFileInfo(existing).canonicalFilePath();
+        if (!canonical.isEmpty()) return canonical + rest;
+        const qsizetype slash = existing.lastIndexOf(u'/');
+        if (slash <= 0) return QString();
+        rest.prepend(existing.mid(slash));
+        existing.truncate(slash);
+    }
+}
+
+// Whether a URL names a file under the course root once symbolic links and ".." are resolved.
+bool isCourseFile(const QUrl& url) {
+    if (rootPrefix.isEmpty() || !url.isLocalFile() || !url.host().isEmpty()) return false;
+    const QString path = url.toLocalFile();
+    if (path.contains(QChar(0))) return false;
+    return canonicalPath(QDir::cleanPath(path)).startsWith(rootPrefix);
 }
 
 bool isWebAddress(const QUrl& url) {
@@ -47,7 +61,7 @@ class CourseRequestGuard final : public QWebEngineUrlRequestInterceptor {
 public:
     using QWebEngineUrlRequestInterceptor::QWebEngineUrlRequestInterceptor;
     void interceptRequest(QWebEngineUrlRequestInfo& info) override {
-        if (!IsCourseFile(info.requestUrl())) info.block(true);
+        if (!isCourseFile(info.requestUrl())) info.block(true);
     }
 };
 
@@ -56,13 +70,6 @@ public:
 void SetCourseRoot(const QString& contentRoot) {
     const QString canonical = QFileInfo(contentRoot).canonicalFilePath();
     rootPrefix = canonical.isEmpty() || canonical.endsWith(u'/') ? canonical : canonical + u'/';
-}
-
-bool IsCourseFile(const QUrl& url) {
-    if (rootPrefix.isEmpty() || !url.isLocalFile() || !url.host().isEmpty()) return false;
-    const QString path = url.toLocalFile();
-    if (path.contains(QChar(0))) return false;
-    return canonicalPath(QDir::cleanPath(path)).startsWith(rootPrefix);
 }
 
 QWebEngineProfile* CourseProfile() {
@@ -95,7 +102,7 @@ CoursePage::CoursePage(QObject* parent) : QWebEnginePage(CourseProfile(), parent
 }
 
 bool CoursePage::acceptNavigationRequest(const QUrl& url, NavigationType type, bool) {
-    if (IsCourseFile(url) || url == QUrl(QStringLiteral("about:blank"))) return true;
+    if (isCourseFile(url) || url == QUrl(QStringLiteral("about:blank"))) return true;
     if (type == NavigationTypeLinkClicked && isWebAddress(url)) openOnDesktop(this, url);
     return false;
 }

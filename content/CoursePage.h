@@ -10,8 +10,6 @@ class QWebEngineProfile;
 
 // The folder whose files pages may load: the content root. Until it is set, nothing loads.
 void SetCourseRoot(const QString& contentRoot);
-// Whether a URL names a file under the course root once symbolic links and ".." are resolved.
-bool IsCourseFile(const QUrl& url);
 // The profile of every course page, made at the first call (which starts the browser engine).
 QWebEngineProfile* CourseProfile();
 

@@ -107,9 +107,9 @@ public slots:
     void open(const QUrl& url) { caught << url; }
 };
 
-// The content root with the probe page, a style sheet, a text and a picture inside it, a folder outside
-// with a secret text, picture and page, a folder beside the root whose name begins with the root's,
-// and a link inside the root to the outside folder.
+// The content root with the probe page, a style sheet, a text and a picture inside it; a folder
+// outside with a secret text, picture and page; a folder beside the root whose name begins with the
+// root's; and a link inside the root to the outside folder.
 struct HostileCourse {
     HostileCourse() {
         writeFile(root.path() + QStringLiteral("/web/probe.htm"), kProbePage);
