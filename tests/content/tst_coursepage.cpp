@@ -69,21 +69,21 @@ void writeFile(const QString& path, const QByteArray& bytes) {
         qFatal("cannot write %s", qPrintable(path));
 }
 
-// A web server on this machine that counts the connections made to it and answers every request
-// with `body`, readable by any page.
+// A web server on this machine that counts the connections made to it and answers every request,
+// readable by any page: a picture for a name ending in ".png", a secret text for any other.
 class WebServer : public QObject {
 public:
-    explicit WebServer(const QByteArray& body) : body_(body) {
+    WebServer() {
         if (!server_.listen(QHostAddress::LocalHost)) qFatal("cannot listen");
         connect(&server_, &QTcpServer::newConnection, this, [this] {
             while (QTcpSocket* socket = server_.nextPendingConnection()) {
                 ++connections;
-                connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                    socket->readAll();
-                    socket->write(
-                        "HTTP/1.1 200 OK\r\nAccess-Control-Allow-Origin: *\r\nConnection: close\r\n"
-                        "Content-Length: " +
-                        QByteArray::number(body_.size()) + "\r\n\r\n" + body_);
+                connect(socket, &QTcpSocket::readyRead, socket, [socket] {
+                    const QByteArray request = socket->readAll();
+                    const QByteArray body = request.split(' ').value(1).endsWith(".png") ? kPicture : "SECRET";
+                    socket->write("HTTP/1.1 200 OK\r\nAccess-Control-Allow-Origin: *\r\nConnection: close\r\n"
+                                  "Content-Length: " +
+                                  QByteArray::number(body.size()) + "\r\n\r\n" + body);
                     socket->disconnectFromHost();
                 });
                 connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
@@ -95,7 +95,6 @@ public:
 
 private:
     QTcpServer server_;
-    QByteArray body_;
 };
 
 // Records the addresses the engine hands to the desktop by itself (unknown schemes).
@@ -109,7 +108,7 @@ public slots:
 
 // The content root with the probe page, a style sheet, a text and a picture inside it; a folder
 // outside with a secret text, picture and page; a folder beside the root whose name begins with the
-// root's; and a link inside the root to the outside folder.
+// root's; a link inside the root to the outside folder; and a web server.
 struct HostileCourse {
     HostileCourse() {
         writeFile(root.path() + QStringLiteral("/web/probe.htm"), kProbePage);
@@ -131,7 +130,7 @@ struct HostileCourse {
     // A target with its place-holders filled in: {outside} and {sibling} are those folders as file
     // URLs, {up} the outside folder reached from the probe page by "..", {outsideName} its name, {web}
     // the web server.
-    QString resolve(QString target, const WebServer& web) const {
+    QString resolve(QString target) const {
         target.replace(QStringLiteral("{outside}"), QUrl::fromLocalFile(outside.path()).toString());
         target.replace(QStringLiteral("{sibling}"), QUrl::fromLocalFile(sibling()).toString());
         target.replace(QStringLiteral("{up}"), QStringLiteral("../../") + QFileInfo(outside.path()).fileName());
@@ -142,6 +141,7 @@ struct HostileCourse {
 
     CourseRoot root;
     QTemporaryDir outside;
+    WebServer web;
 };
 
 // The probe page in the Russian viewer, shown and loaded.
@@ -209,35 +209,11 @@ private slots:
         QFETCH(QString, target);
         QFETCH(QString, expected);
         HostileCourse course;
-        WebServer web(how == "img" ? kPicture : QByteArray("SECRET"));
         WindowSetGuard windows(course.root.path());
         showProbe(course);
 
-        QCOMPARE(probe(how, course.resolve(target, web)), expected);
-        QCOMPARE(web.connections, 0);
-        QCOMPARE(Form3->WebBrowser1->url(), QUrl::fromLocalFile(course.probePath()));
-    }
-
-    // A script opens no window, wherever it points; the desktop is not asked either.
-    void scriptOpensNoWindow_data() {
-        QTest::addColumn<QString>("target");
-        QTest::newRow("web address") << "https://elsewhere.invalid/?d=x";
-        QTest::newRow("file outside") << "{outside}/secret.htm";
-        QTest::newRow("course page") << "other.htm";
-    }
-    void scriptOpensNoWindow() {
-        QFETCH(QString, target);
-        HostileCourse course;
-        WebServer web("");
-        WindowSetGuard windows(course.root.path());
-        showProbe(course);
-        int asked = 0;
-        connect(Form3->WebBrowser1->page(), &QWebEnginePage::newWindowRequested, this, [&] { ++asked; });
-
-        QCOMPARE(probe(QStringLiteral("open"), course.resolve(target, web)), QStringLiteral("blocked"));
-        QTest::qWait(kSettle);
-        QCOMPARE(asked, 0);
-        QVERIFY(windows.desktop.opened.isEmpty());
+        QCOMPARE(probe(how, course.resolve(target)), expected);
+        QCOMPARE(course.web.connections, 0);
         QCOMPARE(Form3->WebBrowser1->url(), QUrl::fromLocalFile(course.probePath()));
     }
 
@@ -266,7 +242,6 @@ private slots:
         QFETCH(QString, desktopOpens);
         QFETCH(QString, paneShows);
         HostileCourse course;
-        WebServer web("");
         WindowSetGuard windows(course.root.path());
         SchemeCatcher engineOpens;
         QDesktopServices::setUrlHandler(QStringLiteral("mailto"), &engineOpens, "open");
@@ -274,7 +249,7 @@ private slots:
         showProbe(course);
         evaluate(Form3->WebBrowser1, QStringLiteral("const a = document.getElementById('link'); a.href = '%1'; "
                                                     "a.target = '%2'; true")
-                                         .arg(course.resolve(href, web), target));
+                                         .arg(course.resolve(href), target));
 
         clickPane(QPoint(100, 100));
         QTest::qWait(kSettle);
@@ -287,39 +262,49 @@ private slots:
                  QUrl::fromLocalFile(course.root.path() + QStringLiteral("/web/") + paneShows));
     }
 
-    // A file or link dragged from the desktop and dropped on the pane is opened nowhere: neither
-    // in the pane nor in a window of its own (the engine would ask for one), nor on the desktop.
-    void droppedLinkIsNotOpened_data() {
-        QTest::addColumn<QString>("dropped");
-        QTest::newRow("file outside the root") << "{outside}/secret.htm";
-        QTest::newRow("course page") << "other.htm";
-        QTest::newRow("web address") << "https://elsewhere.invalid/";
+    // Nothing a script opens in a window of its own, and nothing dragged from the desktop and
+    // dropped on the pane, is opened anywhere: not in the pane, not in a new window (the engine
+    // does not even ask for one), not on the desktop.
+    void nothingOpensUnasked_data() {
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("target");
+        QTest::newRow("script, web address") << "open" << "https://elsewhere.invalid/?d=x";
+        QTest::newRow("script, file outside") << "open" << "{outside}/secret.htm";
+        QTest::newRow("script, course page") << "open" << "other.htm";
+        QTest::newRow("dropped file outside the root") << "drop" << "{outside}/secret.htm";
+        QTest::newRow("dropped course page") << "drop" << "other.htm";
+        QTest::newRow("dropped web address") << "drop" << "https://elsewhere.invalid/";
     }
-    void droppedLinkIsNotOpened() {
-        QFETCH(QString, dropped);
+    void nothingOpensUnasked() {
+        QFETCH(QString, how);
+        QFETCH(QString, target);
         HostileCourse course;
-        WebServer web("");
         WindowSetGuard windows(course.root.path());
         showProbe(course);
         int asked = 0;
         connect(Form3->WebBrowser1->page(), &QWebEnginePage::newWindowRequested, this, [&] { ++asked; });
 
-        QMimeData data;
-        data.setUrls({QUrl::fromLocalFile(course.root.path() + QStringLiteral("/web/"))
-                          .resolved(QUrl(course.resolve(dropped, web)))});
-        QWidget* pane = Form3->WebBrowser1;
-        const QPoint at(400, 300);
-        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(pane, &enter);
-        QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(pane, &move);
-        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(pane, &drop);
+        if (how == "open") {
+            QCOMPARE(probe(how, course.resolve(target)), QStringLiteral("blocked"));
+        } else {
+            QMimeData data;
+            data.setUrls({QUrl::fromLocalFile(course.root.path() + QStringLiteral("/web/"))
+                              .resolved(QUrl(course.resolve(target)))});
+            QWidget* pane = Form3->WebBrowser1;
+            const QPoint at(400, 300);
+            QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(pane, &enter);
+            QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(pane, &move);
+            QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+            QApplication::sendEvent(pane, &drop);
+        }
         QTest::qWait(kSettle);
         QCOMPARE(asked, 0);
         QVERIFY(windows.desktop.opened.isEmpty());
         QCOMPARE(Form3->WebBrowser1->url(), QUrl::fromLocalFile(course.probePath()));
     }
+
 };
 
 QTEST_MAIN(TestCoursePage)
