@@ -1,14 +1,14 @@
 #include "BrowserWarmUp.h"
 
 #include <QUrl>
-#include <QWebEnginePage>
-#include <QWebEngineProfile>
 #include <memory>
+
+#include "CoursePage.h"
 
 namespace {
 bool enabled = false;
 bool started = false;
-std::unique_ptr<QWebEnginePage> blank;
+std::unique_ptr<CoursePage> blank;
 }  // namespace
 
 void EnableBrowserWarmUp() { enabled = true; }
@@ -18,7 +18,7 @@ bool BrowserWarmUpEnabled() { return enabled; }
 void StartBrowserEngine() {
     if (!enabled || started) return;
     started = true;
-    blank = std::make_unique<QWebEnginePage>(QWebEngineProfile::defaultProfile());
+    blank = std::make_unique<CoursePage>();
     blank->setUrl(QUrl(QStringLiteral("about:blank")));
 }
 

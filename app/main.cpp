@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <cstdio>
 #include <unistd.h>
 
 #include "BrowserWarmUp.h"
@@ -7,9 +8,12 @@
 #include "WindowSet.h"
 
 int main(int argc, char* argv[]) {
-    // The browser engine refuses to start as root unless its sandbox is off.
-    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
+    // The browser engine refuses to start as root unless its sandbox is off; whoever runs it so
+    // (a test machine, say) is told that course pages then run without it.
+    if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+        std::fputs("textbook: running as root, the browser's sandbox is off\n", stderr);
+    }
     QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication application(argc, argv);
     application.setApplicationName(platform::applicationTitle());
@@ -21,5 +25,7 @@ int main(int argc, char* argv[]) {
     Form1->show();
     application.exec();
     DestroyWindowSet();
+    // The browser profile goes with the application; no page of it may outlive it.
+    ReleaseBrowserWarmUp();
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <QWebEngineView>
 
 #include "CourseOutline.h"
+#include "CoursePage.h"
 #include "Desktop.h"
 #include "Failure.h"
 #include "Handler.h"
@@ -62,7 +63,18 @@ void TViewer::buildMenu() {
     }
 }
 
-void TViewer::FormCreate() { ContentRoot = platform::desktop().currentDirectory(); }
+void TViewer::FormCreate() {
+    ContentRoot = platform::desktop().currentDirectory();
+    SetCourseRoot(ContentRoot);
+}
+
+void TViewer::preparePane() {
+    // Made at the first page, not with the window: the browser engine starts with the first page.
+    if (!page_) {
+        page_ = new CoursePage(WebBrowser1);
+        WebBrowser1->setPage(page_);
+    }
+}
 
 void TViewer::RequireContentRoot() const {
     // A course folder deleted or moved away while the program runs takes every page and the
@@ -77,10 +89,12 @@ void TViewer::ShowPage(const QString& address) {
     const QUrl url = AddressUrl(address);
     if (!url.isValid()) throw platform::Failure(QStringLiteral("Неверный адрес страницы: %1").arg(address));
     LastAddress = address;
+    preparePane();
     WebBrowser1->setUrl(url);
 }
 
 void TViewer::WarmUp() {
+    preparePane();
     if (WebBrowser1->url().isEmpty()) WebBrowser1->setUrl(QUrl(QStringLiteral("about:blank")));
 }
 

@@ -6,6 +6,7 @@
 class QAction;
 class QMenuBar;
 class QWebEngineView;
+class CoursePage;
 
 // A content viewer: a framed window filling the desktop's work area, with the browser pane and the
 // week menu of one language. TForm3 and TForm9 differ in their language only.
@@ -46,4 +47,8 @@ protected:
 
 private:
     void buildMenu();
+    // Gives the pane its course page, once.
+    void preparePane();
+
+    CoursePage* page_ = nullptr;
 };

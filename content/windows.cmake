@@ -5,6 +5,7 @@ target_sources(windows PRIVATE
     ${_dir}/Unit2.h ${_dir}/Unit2.cpp ${FORMS_DIR}/Unit2.ui
     ${_dir}/Unit8.h ${_dir}/Unit8.cpp ${FORMS_DIR}/Unit8.ui
     ${_dir}/Viewer.h ${_dir}/Viewer.cpp
+    ${_dir}/CoursePage.h ${_dir}/CoursePage.cpp
     ${_dir}/Unit3.h ${_dir}/Unit3.cpp
     ${_dir}/Unit9.h ${_dir}/Unit9.cpp
 )

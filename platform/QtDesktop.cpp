@@ -82,21 +82,33 @@ private:
     QPoint start_;
 };
 
+// A message box whose text is shown as it is: a message may carry a name the user typed or a
+// path, which the box would otherwise read as formatting (or as a picture to load) when it looks
+// like HTML.
+class PlainBox final : public QMessageBox {
+public:
+    PlainBox(Icon icon, const QString& caption, const QString& text, StandardButtons buttons)
+        : QMessageBox(icon, caption, QString(), buttons) {
+        setTextFormat(Qt::PlainText);
+        setText(text);
+    }
+};
+
 }  // namespace
 
 void QtDesktop::showError(const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
+    PlainBox box(QMessageBox::Critical, caption, text, QMessageBox::Ok);
     box.exec();
 }
 
 bool QtDesktop::askYesNo(const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No);
+    PlainBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Yes | QMessageBox::No);
     box.setWindowModality(Qt::ApplicationModal);
     return box.exec() == QMessageBox::Yes;
 }
 
 bool QtDesktop::confirm(const QString& text) {
-    QMessageBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::Ok | QMessageBox::Cancel);
+    PlainBox box(QMessageBox::Question, applicationTitle(), text, QMessageBox::Ok | QMessageBox::Cancel);
     return box.exec() == QMessageBox::Ok;
 }
 

@@ -1,9 +1,11 @@
 // The real program under Xvfb, driven with xdotool: the language window, the choice of Russian,
-// closing the main window ends the program, and the content root is left as it was.
+// closing the main window ends the program, and the content root is left as it was. And what it
+// says when it turns the browser's sandbox off.
 #include <QtTest>
 
 #include <QGuiApplication>
 #include <QScreen>
+#include <unistd.h>
 
 namespace {
 
@@ -124,6 +126,43 @@ private slots:
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
         QCOMPARE(snapshot(root), before);
+    }
+
+    // Run as root, the program turns the browser's sandbox off (the engine refuses to start
+    // otherwise) and says so in one line; where the variable is set already, it leaves it and
+    // says nothing.
+    void sandboxOffAsRootIsSaid_data() {
+        QTest::addColumn<bool>("setByCaller");
+        QTest::addColumn<int>("lines");
+        QTest::newRow("as root") << false << 1;
+        QTest::newRow("variable set by the caller") << true << 0;
+    }
+    void sandboxOffAsRootIsSaid() {
+        QFETCH(bool, setByCaller);
+        QFETCH(int, lines);
+        if (geteuid() != 0) QSKIP("needs to run as root");
+        QTemporaryDir dir;
+        const QString trace = dir.filePath(QStringLiteral("trace"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"));
+        if (setByCaller) env.insert(QStringLiteral("QTWEBENGINE_DISABLE_SANDBOX"), QStringLiteral("1"));
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        env.insert(QStringLiteral("TEXTBOOK_TRACE"), trace);
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.setWorkingDirectory(dir.path());
+        program.start(kProgram, {});
+        QVERIFY(program.waitForStarted());
+        // Once the language window is painted, start-up has said all it has to say.
+        auto painted = [&] {
+            QFile file(trace);
+            return file.open(QIODevice::ReadOnly) && file.readAll().contains("language-window-painted");
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(painted(), 30000);
+        program.kill();
+        program.waitForFinished();
+        const QString said = QString::fromUtf8(program.readAllStandardError());
+        QCOMPARE(said.count(QStringLiteral("textbook: running as root, the browser's sandbox is off\n")), lines);
     }
 };
 

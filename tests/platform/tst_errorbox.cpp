@@ -1,7 +1,9 @@
 // The error box: its text rule, and one box per failed handler with the program going on; and the
-// desktop's own box for a file it cannot open.
+// desktop's own box for a file it cannot open. Every box shows its text as typed.
 #include <QtTest>
 
+#include <QAccessible>
+#include <QLabel>
 #include <QMessageBox>
 
 #include "Failure.h"
@@ -77,6 +79,40 @@ private slots:
         platform::QtDesktop().openWithDesktop(QUrl::fromLocalFile(path));
         QCOMPARE(boxes, QStringList{QStringLiteral("Электронный учебник: Не удалось открыть «%1»: файл не найден.")
                                         .arg(QDir::toNativeSeparators(path))});
+    }
+
+    // A message may hold a name the user typed (a chapter label, say): tags in it are shown as they
+    // are, never read as formatting or as a picture to load.
+    void boxesShowTheirTextAsTyped_data() {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("error, bold") << "error" << "<b>x</b>";
+        QTest::newRow("error, picture") << "error" << "Глава <img src=\"/nonexistent/picture.png\">";
+        QTest::newRow("question, bold") << "question" << "<b>x</b>";
+        QTest::newRow("confirmation, picture") << "confirmation" << "<img src=\"/nonexistent/picture.png\">";
+    }
+    void boxesShowTheirTextAsTyped() {
+        QFETCH(QString, box);
+        QFETCH(QString, text);
+        QStringList shown;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            if (auto* open = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                // What the box shows, as a screen reader reads it out.
+                auto* label = open->findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
+                shown << (label ? QAccessible::queryAccessibleInterface(label)->text(QAccessible::Name) : QString());
+                open->reject();
+            }
+        });
+        answer.start(10);
+        platform::QtDesktop desktop;
+        if (box == "error")
+            desktop.showError(QStringLiteral("Электронный учебник"), text);
+        else if (box == "question")
+            desktop.askYesNo(QStringLiteral("Предупреждение"), text);
+        else
+            desktop.confirm(text);
+        QCOMPARE(shown, QStringList{text});
     }
 };
 
