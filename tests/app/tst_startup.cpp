@@ -87,25 +87,35 @@ private slots:
     }
 
     // Where each window that centres itself first appears on a 1366 x 768 screen: the language
-    // window in the middle, each other one centred over it (hidden by then) by its own size.
+    // window in the middle, each other one centred over it (hidden by then) by its own size, also
+    // where the user dragged it first, and never beyond the desktop's top-left corner.
     void firstShowing_data() {
         QTest::addColumn<QString>("window");
+        QTest::addColumn<QPoint>("dragged");  // where the language window was dragged; (-1, -1): not
         QTest::addColumn<QPoint>("place");
-        QTest::newRow("language window, 638 x 452") << "Form1" << QPoint(364, 158);
-        QTest::newRow("Russian main window, 892 x 705") << "Form2" << QPoint(237, 32);
-        QTest::newRow("Kazakh main window, 892 x 705") << "Form8" << QPoint(237, 32);
-        QTest::newRow("testing window, 636 x 533") << "Form4" << QPoint(365, 118);
-        QTest::newRow("user register, 390 x 210") << "Form6" << QPoint(488, 279);
-        QTest::newRow("test results, 377 x 368") << "Form7" << QPoint(494, 200);
+        const QPoint none(-1, -1);
+        QTest::newRow("language window, 638 x 452") << "Form1" << none << QPoint(364, 158);
+        QTest::newRow("Russian main window, 892 x 705") << "Form2" << none << QPoint(237, 32);
+        QTest::newRow("Kazakh main window, 892 x 705") << "Form8" << none << QPoint(237, 32);
+        QTest::newRow("testing window, 636 x 533") << "Form4" << none << QPoint(365, 118);
+        QTest::newRow("user register, 390 x 210") << "Form6" << none << QPoint(488, 279);
+        QTest::newRow("test results, 377 x 368") << "Form7" << none << QPoint(494, 200);
+        QTest::newRow("testing window, language window dragged") << "Form4" << QPoint(500, 300) << QPoint(501, 260);
+        QTest::newRow("user register, language window dragged") << "Form6" << QPoint(500, 300) << QPoint(624, 421);
+        QTest::newRow("test results, language window dragged") << "Form7" << QPoint(500, 300) << QPoint(630, 342);
+        QTest::newRow("Kazakh main window, raised to the desktop's corner")
+            << "Form8" << QPoint(100, 60) << QPoint(0, 0);
     }
     void firstShowing() {
         QFETCH(QString, window);
+        QFETCH(QPoint, dragged);
         QFETCH(QPoint, place);
         QTemporaryDir root;
         WindowSetGuard windows(root.path());
         const QHash<QString, QWidget*> byName{{"Form1", Form1}, {"Form2", Form2}, {"Form8", Form8},
                                               {"Form4", Form4}, {"Form6", Form6}, {"Form7", Form7}};
         Form1->show();
+        if (dragged.x() >= 0) Form1->move(dragged);
         QWidget* shown = byName.value(window);
         if (shown != Form1) {
             Form1->hide();
