@@ -355,7 +355,8 @@ private slots:
 
         QTest::newRow("section") << false << "1 Неделя" << "Практическая работа №1" << "/web/1 Неделя.htm#a2"
                                  << "1 НеделяПрактическая работа №1" << 0 << -1;
-        QTest::newRow("lecture") << false << "1 Неделя" << "Лекция" << "/web/1 Неделя.htm#a1" << "1 НеделяЛекция" << 0 << -1;
+        QTest::newRow("lecture") << false << "1 Неделя" << "Лекция" << "/web/1 Неделя.htm#a1" << "1 НеделяЛекция" << 0
+                                 << -1;
         QTest::newRow("top-level page") << false << "Введение" << "" << "/web/Введение.htm" << "Введение" << 0 << -1;
         QTest::newRow("week 7 laboratory work acts like its twins")
             << false << "7 Неделя" << "Лабораторная работа№7" << "/web/7 Неделя.htm#a3" << "7 НеделяЛабораторная работа№7"
@@ -370,7 +371,8 @@ private slots:
         QTest::newRow("Kazakh lecture of week 1") << true << "1 Апта" << "Дәріс" << "/web_kz/1 Апта.htm#a1"
                                                   << "1 АптаДәріс" << 0 << -1;
         QTest::newRow("Kazakh laboratory work of week 1")
-            << true << "1 Апта" << "Зертханалық жұмыс№1" << "/web_kz/1 Апта.htm#a3" << "1 АптаЗертханалық жұмыс№1" << 0 << -1;
+            << true << "1 Апта" << "Зертханалық жұмыс№1" << "/web_kz/1 Апта.htm#a3" << "1 АптаЗертханалық жұмыс№1" << 0
+            << -1;
     }
     void weekMenu() {
         QFETCH(bool, kazakh);

@@ -87,14 +87,16 @@ private slots:
         for (int p = 1; p <= 20; ++p) everyPosition += QStringLiteral(", ") + QString::number(p);
         const QString student = QStringLiteral("Студент - Айгерим");
         const QString wrong = QStringLiteral("Неправильно ответили на следующие вопросы ");
-        const QStringList noneRight{student, QStringLiteral("В тестировании набрали - 0 баллов"), wrong + everyPosition};
+        const QStringList noneRight{student, QStringLiteral("В тестировании набрали - 0 баллов"),
+                                    wrong + everyPosition};
         QTest::newRow("num with gaps") << "UPDATE test SET num = num * 3" << QStringList();
         QTest::newRow("num duplicated") << "UPDATE test SET num = 1 WHERE num <= 10" << QStringList();
         QTest::newRow("num of another type") << "UPDATE test SET num = 'x' || num" << QStringList();
         QTest::newRow("fewer rows than a test") << "DELETE FROM test WHERE num > 12" << QStringList();
         QTest::newRow("no rows") << "DELETE FROM test" << QStringList();
         QTest::newRow("null texts") << "UPDATE test SET tekst = NULL, a = NULL, b = NULL, c = NULL, d = NULL, e = NULL"
-                                    << QStringList{student, QStringLiteral("В тестировании набрали - 20 баллов"), wrong};
+                                    << QStringList{student, QStringLiteral("В тестировании набрали - 20 баллов"),
+                                                   wrong};
         QTest::newRow("otvet null") << "UPDATE test SET otvet = NULL" << noneRight;
         QTest::newRow("otvet uppercase") << "UPDATE test SET otvet = upper(otvet)" << noneRight;
         QTest::newRow("otvet longer than a letter") << "UPDATE test SET otvet = otvet || 'bc'" << noneRight;
