@@ -1,11 +1,14 @@
-// The real program under Xvfb, driven with xdotool: the language window, the choice of Russian,
-// closing the main window ends the program, and the content root is left as it was. And what it
-// says when it turns the browser's sandbox off.
+// The real program under Xvfb, driven with xdotool: the language window, the choice of either
+// language, and every way the program ends (the main window's "X", "Выход" and the system's close
+// command on the language window), each with exit code 0 and the content root left as it was. And
+// what it says when it turns the browser's sandbox off.
 #include <QtTest>
 
 #include <QGuiApplication>
 #include <QScreen>
 #include <unistd.h>
+
+#include "SystemClose.h"
 
 namespace {
 
@@ -92,10 +95,27 @@ private slots:
         QVERIFY2(QFile::exists(kCourse + QStringLiteral("/Base/test.db")), "build the demo course first");
     }
 
-    void chooseRussianThenCloseMainWindow() {
+    void endings_data() {
+        QTest::addColumn<QString>("language");   // "Rus", "Kaz" or empty: none is chosen
+        QTest::addColumn<QString>("mainTitle");  // the chosen language's main window
+        QTest::addColumn<QString>("end");        // "X" of the main window, "Выход", or "system close"
+        QTest::newRow("Rus, then the main window's X") << "Rus" << "Электронный учебник" << "X";
+        QTest::newRow("Kaz, then the main window's X") << "Kaz" << "Form8" << "X";
+        QTest::newRow("Выход before a choice") << "" << "" << "Выход";
+        QTest::newRow("system close of the language window") << "" << "" << "system close";
+    }
+    void endings() {
+        QFETCH(QString, language);
+        QFETCH(QString, mainTitle);
+        QFETCH(QString, end);
         QTemporaryDir dir;
         const QString root = dir.path() + QStringLiteral("/курс");
         copyTree(kCourse, root);
+        if (language.isEmpty()) {
+            // Without a choice the database is never opened: with none there, an attempt would show
+            // an error box and keep the program running.
+            QVERIFY(QFile::rename(root + QStringLiteral("/Base/test.db"), dir.path() + QStringLiteral("/test.db")));
+        }
         const auto before = snapshot(root);
 
         QProcess program;
@@ -104,25 +124,34 @@ private slots:
         program.start(kProgram, {});
         QVERIFY(program.waitForStarted());
 
-        const QString language = waitForWindow(QStringLiteral("Выбор языка"));
-        QVERIFY2(!language.isEmpty(), "the language window did not appear");
-        QCOMPARE(windowSize(language), QSize(638, 452));
+        const QString window = waitForWindow(QStringLiteral("Выбор языка"));
+        QVERIFY2(!window.isEmpty(), "the language window did not appear");
+        QCOMPARE(windowSize(window), QSize(638, 452));
 
-        click(language, 450 + 33, 388 + 20);  // "Rus"
-        const QString main = waitForWindow(QStringLiteral("Электронный учебник"));
-        QVERIFY2(!main.isEmpty(), "the Russian main window did not appear");
-        QVERIFY(waitForWindow(QStringLiteral("Выбор языка"), 2000).isEmpty());
-        QCOMPARE(windowSize(main), QSize(892, 705));
+        if (!language.isEmpty()) {
+            if (language == u"Rus")
+                click(window, 450 + 33, 388 + 20);
+            else
+                click(window, 144 + 34, 388 + 20);
+            const QString main = waitForWindow(mainTitle);
+            QVERIFY2(!main.isEmpty(), "the main window did not appear");
+            QVERIFY(waitForWindow(QStringLiteral("Выбор языка"), 2000).isEmpty());
+            QCOMPARE(windowSize(main), QSize(892, 705));
 
-        // The window is cut to its outline: a hole shows the (black) screen behind it, while the
-        // panel beside it shows the window.
-        const QPoint origin = windowPosition(main);
-        QTRY_VERIFY(screenPixel(origin + QPoint(200, 300)) != QColor(Qt::black));
-        QCOMPARE(screenPixel(origin + QPoint(450, 660)), QColor(Qt::black));
-        QCOMPARE(screenPixel(origin + QPoint(5, 300)), QColor(Qt::black));
+            // The window is cut to its outline: a hole shows the (black) screen behind it, while the
+            // panel beside it shows the window.
+            const QPoint origin = windowPosition(main);
+            QTRY_VERIFY(screenPixel(origin + QPoint(200, 300)) != QColor(Qt::black));
+            QCOMPARE(screenPixel(origin + QPoint(450, 660)), QColor(Qt::black));
+            QCOMPARE(screenPixel(origin + QPoint(5, 300)), QColor(Qt::black));
 
-        click(main, 827 + 14, 16 + 12);  // "X"
-        QVERIFY2(program.waitForFinished(15000), "the program did not end when its main window was closed");
+            click(main, 827 + 14, 16 + 12);  // "X"
+        } else if (end == u"Выход") {
+            click(window, 542 + 30, 411 + 7);
+        } else {
+            QVERIFY(SystemClose(window.toULong()));
+        }
+        QVERIFY2(program.waitForFinished(15000), "the program did not end");
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
         QCOMPARE(snapshot(root), before);

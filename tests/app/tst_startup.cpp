@@ -59,6 +59,72 @@ private slots:
         QCOMPARE(centredOver(over, window, QPoint(0, 0)), expected);
     }
 
+    // The language window as the user sees it: the emblem, the title lines and the prompt where the
+    // course puts them, "Kaz" on the left and "Rus" on the right beneath the prompt, and the small
+    // "Выход" at the lower right.
+    void languageWindowLayout() {
+        QTemporaryDir root;
+        WindowSetGuard windows(root.path());
+        Form1->show();
+        QCOMPARE(Form1->windowTitle(), QStringLiteral("Выбор языка"));
+        QCOMPARE(Form1->size(), QSize(638, 452));
+        QCOMPARE(Form1->Image1->geometry(), QRect(231, 16, 187, 174));
+        const QList<std::pair<QLabel*, QPoint>> lines{{Form1->Label2, {144, 196}}, {Form1->Label3, {231, 228}},
+                                                      {Form1->Label4, {191, 257}}, {Form1->Label5, {78, 286}},
+                                                      {Form1->Label6, {110, 315}}, {Form1->Label1, {242, 360}}};
+        for (const auto& [label, at] : lines) {
+            QCOMPARE(label->pos(), at);
+            QVERIFY2(!label->text().isEmpty(), qPrintable(label->objectName()));
+        }
+        QCOMPARE(Form1->Label4->text(), QStringLiteral("Учебно-методическое пособие"));
+        QCOMPARE(Form1->Label1->text(), QStringLiteral("Выберите язык обучения"));
+        QCOMPARE(Form1->SpeedButton2->text(), QStringLiteral("Kaz"));
+        QCOMPARE(Form1->SpeedButton2->geometry(), QRect(144, 388, 68, 41));
+        QCOMPARE(Form1->SpeedButton1->text(), QStringLiteral("Rus"));
+        QCOMPARE(Form1->SpeedButton1->geometry(), QRect(450, 388, 66, 41));
+        QCOMPARE(Form1->SpeedButton3->text(), QStringLiteral("Выход"));
+        QCOMPARE(Form1->SpeedButton3->geometry(), QRect(542, 411, 60, 15));
+    }
+
+    // Where each window that centres itself first appears on a 1366 x 768 screen: the language
+    // window in the middle, each other one centred over it (hidden by then) by its own size, also
+    // where the user dragged it first, and never beyond the desktop's top-left corner.
+    void firstShowing_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QPoint>("dragged");  // where the language window was dragged; (-1, -1): not
+        QTest::addColumn<QPoint>("place");
+        const QPoint none(-1, -1);
+        QTest::newRow("language window, 638 x 452") << "Form1" << none << QPoint(364, 158);
+        QTest::newRow("Russian main window, 892 x 705") << "Form2" << none << QPoint(237, 32);
+        QTest::newRow("Kazakh main window, 892 x 705") << "Form8" << none << QPoint(237, 32);
+        QTest::newRow("testing window, 636 x 533") << "Form4" << none << QPoint(365, 118);
+        QTest::newRow("user register, 390 x 210") << "Form6" << none << QPoint(488, 279);
+        QTest::newRow("test results, 377 x 368") << "Form7" << none << QPoint(494, 200);
+        QTest::newRow("testing window, language window dragged") << "Form4" << QPoint(500, 300) << QPoint(501, 260);
+        QTest::newRow("user register, language window dragged") << "Form6" << QPoint(500, 300) << QPoint(624, 421);
+        QTest::newRow("test results, language window dragged") << "Form7" << QPoint(500, 300) << QPoint(630, 342);
+        QTest::newRow("Kazakh main window, raised to the desktop's corner")
+            << "Form8" << QPoint(100, 60) << QPoint(0, 0);
+    }
+    void firstShowing() {
+        QFETCH(QString, window);
+        QFETCH(QPoint, dragged);
+        QFETCH(QPoint, place);
+        QTemporaryDir root;
+        WindowSetGuard windows(root.path());
+        const QHash<QString, QWidget*> byName{{"Form1", Form1}, {"Form2", Form2}, {"Form8", Form8},
+                                              {"Form4", Form4}, {"Form6", Form6}, {"Form7", Form7}};
+        Form1->show();
+        if (dragged.x() >= 0) Form1->move(dragged);
+        QWidget* shown = byName.value(window);
+        if (shown != Form1) {
+            Form1->hide();
+            shown->show();
+        }
+        QCOMPARE(shown->frameGeometry().topLeft(), place);
+        QVERIFY(windows.desktop.errors.isEmpty());
+    }
+
     // The main window is centred over the place the language window was dragged to, and keeps
     // its own place at later showings.
     void mainWindowPlacedOnceOverForm1() {
@@ -68,8 +134,8 @@ private slots:
         QCOMPARE(Form1->pos(), QPoint(364, 158));
         Form1->move(400, 200);
         Form1->SpeedButton1->click();
-        const QPoint expected(400 + (638 - Form2->width()) / 2, qMax(0, 200 + (452 - Form2->height()) / 2));
-        QCOMPARE(Form2->pos(), expected);
+        // 892 x 705 over 638 x 452 at 400, 200: 400 - 254 / 2 and 200 - 253 / 2, truncated toward zero.
+        QCOMPARE(Form2->pos(), QPoint(273, 74));
         Form2->move(30, 40);
         Form2->hide();
         Form2->show();

@@ -464,8 +464,8 @@ private slots:
         CourseRoot root;
         Session session(root.path());
         const QPoint first = Form6->pos();
-        const QRect screen = session.windows.desktop.screenGeometry();
-        QCOMPARE(first, centredOver(Form1->frameGeometry(), Form6->frameGeometry().size(), screen.topLeft()));
+        // 390 x 210 centred over the language window, 638 x 452 at 364, 158.
+        QCOMPARE(first, QPoint(488, 279));
         QCOMPARE(Form6->Tag, 1);
         QVERIFY(session.active);
         QVERIFY(Form6->DBGrid1->hasFocus());
@@ -487,6 +487,24 @@ private slots:
         QCOMPARE(Form6->focusWidget(), Form6->Button1);
         doubleClickAt(Form6->DBGrid1->viewport(), cellCentre(1));
         QCOMPARE(panels(Form2), (QStringList{"Борис", ""}));
+    }
+
+    // The register's caption and grid titles, and the register buttons of both main windows: all
+    // Russian, the Kazakh one with its own spelling of the caption.
+    void captionsAndTitles() {
+        CourseRoot root;
+        Session session(root.path());
+        QCOMPARE(Form6->windowTitle(), QStringLiteral("Ввод пользователя"));
+        const QAbstractItemModel* model = Form6->DBGrid1->model();
+        QCOMPARE(model->columnCount(), 2);
+        QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Имя пользователя"));
+        QCOMPARE(model->headerData(1, Qt::Horizontal).toString(), QStringLiteral("глава"));
+        QCOMPARE(Form6->DBGrid1->columnWidth(0), 250);
+        QCOMPARE(Form6->DBGrid1->columnWidth(1), 108);
+        QCOMPARE(Form2->SpeedButton1->text(), QStringLiteral("Регистрация пользователя"));
+        QCOMPARE(Form2->SpeedButton1->toolTip(), QStringLiteral("регистрация пользователя"));
+        QCOMPARE(Form8->SpeedButton1->text(), QStringLiteral("Регистарция пользователя"));
+        QCOMPARE(Form8->SpeedButton1->toolTip(), QStringLiteral("регистрация пользователя"));
     }
 
     // Names are stored and read back exactly as typed, through the grid or the edit box.

