@@ -2,16 +2,16 @@
 
 #include <QtGlobal>
 
-#include "Handler.h"
+#include "platform/Handler.h"
 #include "Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit4.h"
-#include "Unit5.h"
-#include "Unit6.h"
-#include "Unit7.h"
-#include "Unit8.h"
-#include "Unit9.h"
+#include "content/Unit2.h"
+#include "content/Unit3.h"
+#include "testing/Unit4.h"
+#include "data/Unit5.h"
+#include "data/Unit6.h"
+#include "testing/Unit7.h"
+#include "content/Unit8.h"
+#include "content/Unit9.h"
 
 TForm1* Form1 = nullptr;
 TForm2* Form2 = nullptr;

@@ -3,24 +3,24 @@
 #include <QGroupBox>
 #include <QToolButton>
 
-#include "CourseOutline.h"
-#include "Desktop.h"
-#include "Handler.h"
-#include "Image.h"
-#include "Pictures.h"
-#include "StatusBar.h"
-#include "Trace.h"
-#include "TreeView.h"
-#include "Unit1.h"
+#include "content/rules/CourseOutline.h"
+#include "platform/Desktop.h"
+#include "platform/Handler.h"
+#include "controls/Image.h"
+#include "controls/Pictures.h"
+#include "controls/StatusBar.h"
+#include "app/trace/Trace.h"
+#include "controls/TreeView.h"
+#include "app/Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
-#include "Unit4.h"
-#include "Unit5.h"
-#include "Unit6.h"
+#include "testing/Unit4.h"
+#include "data/Unit5.h"
+#include "data/Unit6.h"
 #include "Unit8.h"
 #include "Unit9.h"
-#include "WindowSet.h"
-#include "WindowShape.h"
+#include "app/WindowSet.h"
+#include "controls/WindowShape.h"
 
 using platform::handler;
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ContentRules.h"
-#include "Form.h"
+#include "content/rules/ContentRules.h"
+#include "controls/Form.h"
 
 class Image;
 class QGroupBox;

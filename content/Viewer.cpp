@@ -6,17 +6,17 @@
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
-#include "CourseOutline.h"
-#include "Desktop.h"
-#include "Failure.h"
-#include "Handler.h"
+#include "content/rules/CourseOutline.h"
+#include "platform/Desktop.h"
+#include "platform/failure/Failure.h"
+#include "platform/Handler.h"
 #include "MainForm.h"
-#include "Trace.h"
+#include "app/trace/Trace.h"
 #include "Unit2.h"
-#include "Unit4.h"
-#include "Unit5.h"
+#include "testing/Unit4.h"
+#include "data/Unit5.h"
 #include "Unit8.h"
-#include "WindowSet.h"
+#include "app/WindowSet.h"
 
 TViewer::TViewer(Language language) : Variant(language) {
     setWindowFlags(Qt::Window);

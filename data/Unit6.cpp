@@ -1,11 +1,11 @@
 #include "Unit6.h"
 
-#include "Handler.h"
-#include "Unit2.h"
+#include "platform/Handler.h"
+#include "content/Unit2.h"
 #include "Unit5.h"
-#include "Unit8.h"
-#include "WindowSet.h"
-#include "WindowShape.h"
+#include "content/Unit8.h"
+#include "app/WindowSet.h"
+#include "controls/WindowShape.h"
 
 using platform::handler;
 

@@ -3,17 +3,17 @@
 #include <QStringList>
 #include <chrono>
 
-#include "DataSet.h"
-#include "Desktop.h"
-#include "Failure.h"
-#include "Handler.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit5.h"
+#include "data/cursor/DataSet.h"
+#include "platform/Desktop.h"
+#include "platform/failure/Failure.h"
+#include "platform/Handler.h"
+#include "content/Unit2.h"
+#include "content/Unit3.h"
+#include "data/Unit5.h"
 #include "Unit7.h"
-#include "Unit8.h"
-#include "Unit9.h"
-#include "WindowSet.h"
+#include "content/Unit8.h"
+#include "content/Unit9.h"
+#include "app/WindowSet.h"
 
 using platform::handler;
 

@@ -4,8 +4,8 @@
 #include <functional>
 #include <random>
 
-#include "ContentRules.h"
-#include "Form.h"
+#include "content/rules/ContentRules.h"
+#include "controls/Form.h"
 #include "ui_Unit4.h"
 
 // The testing window: twenty consecutive questions of the chosen language's bank, answered by

@@ -2,10 +2,10 @@
 
 #include <QTextBlock>
 
-#include "Desktop.h"
-#include "Handler.h"
+#include "platform/Desktop.h"
+#include "platform/Handler.h"
 #include "Unit4.h"
-#include "WindowSet.h"
+#include "app/WindowSet.h"
 
 using platform::handler;
 

@@ -11,7 +11,7 @@
 #include <QUrl>
 #include <QUuid>
 
-#include "Connection.h"
+#include "data/cursor/Connection.h"
 
 namespace {
 // As the program does in main: the browser engine needs a shared GL context set before the

@@ -4,10 +4,10 @@
 
 #include <QMessageBox>
 
-#include "Failure.h"
-#include "Handler.h"
-#include "QtDesktop.h"
-#include "RecordingDesktop.h"
+#include "platform/failure/Failure.h"
+#include "platform/Handler.h"
+#include "platform/QtDesktop.h"
+#include "platform/RecordingDesktop.h"
 
 class TestErrorBox : public QObject {
     Q_OBJECT

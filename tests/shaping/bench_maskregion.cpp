@@ -1,8 +1,8 @@
 // Times CreateMaskRegion against CreateMaskRegionPerStrip on the main window mask and prints the medians.
 //   shaping_bench [runs]
 
-#include "maskregion.h"
-#include "shapingtest.h"
+#include "app/shaping/MaskRegion.h"
+#include "ShapingTest.h"
 
 #include <QElapsedTimer>
 

@@ -1,5 +1,5 @@
-#include "jpegdecode.h"
-#include "shapingtest.h"
+#include "app/shaping/JpegDecode.h"
+#include "ShapingTest.h"
 
 #include <QColor>
 #include <QTest>

@@ -3,8 +3,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "CourseDb.h"
-#include "Fixture.h"
+#include "tools/coursedb/CourseDb.h"
+#include "tests/common/Fixture.h"
 #include "RunCoursedb.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <QUrl>
 #include <QtTest>
 
-#include "CourseDb.h"
-#include "Fixture.h"
+#include "tools/coursedb/CourseDb.h"
+#include "tests/common/Fixture.h"
 #include "RunCoursedb.h"
 
 namespace {

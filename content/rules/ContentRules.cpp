@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QRegularExpression>
 
-#include "Desktop.h"
-#include "Failure.h"
+#include "platform/Desktop.h"
+#include "platform/failure/Failure.h"
 
 QString QuestionBankTable(Language language) {
     return language == Language::Russian ? QStringLiteral("test") : QStringLiteral("test_kz");

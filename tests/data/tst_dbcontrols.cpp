@@ -3,12 +3,12 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "Connection.h"
-#include "DBMemo.h"
-#include "DBText.h"
-#include "DataSet.h"
-#include "DataSource.h"
-#include "Fixture.h"
+#include "data/cursor/Connection.h"
+#include "data/controls/DBMemo.h"
+#include "data/controls/DBText.h"
+#include "data/cursor/DataSet.h"
+#include "data/cursor/DataSource.h"
+#include "tests/common/Fixture.h"
 
 using fixture::CourseRoot;
 

@@ -1,4 +1,4 @@
-#include "maskregion.h"
+#include "MaskRegion.h"
 
 #include <QImageReader>
 #include <QRect>

@@ -40,8 +40,8 @@
 #include <functional>
 #include <optional>
 
-#include "ContentRules.h"
-#include "CourseOutline.h"
+#include "content/rules/ContentRules.h"
+#include "content/rules/CourseOutline.h"
 
 // Last: Xlib defines macros (Bool, Status, None...) that Qt's headers must not meet.
 // clang-format off

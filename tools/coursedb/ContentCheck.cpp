@@ -8,11 +8,11 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include "Connection.h"
-#include "ContentRules.h"
+#include "data/cursor/Connection.h"
+#include "content/rules/ContentRules.h"
 #include "CourseDb.h"
-#include "CourseOutline.h"
-#include "Failure.h"
+#include "content/rules/CourseOutline.h"
+#include "platform/failure/Failure.h"
 
 namespace coursedb {
 

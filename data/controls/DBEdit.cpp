@@ -2,9 +2,9 @@
 
 #include <QScopedValueRollback>
 
-#include "DataSet.h"
-#include "DataSource.h"
-#include "Handler.h"
+#include "data/cursor/DataSet.h"
+#include "data/cursor/DataSource.h"
+#include "platform/Handler.h"
 
 DBEdit::DBEdit(QWidget* parent) : QLineEdit(parent) {
     setReadOnly(true);  // until bound to an open table

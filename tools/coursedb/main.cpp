@@ -19,9 +19,9 @@
 #include <cstdio>
 
 #include "AccessFile.h"
-#include "Connection.h"
+#include "data/cursor/Connection.h"
 #include "ContentCheck.h"
-#include "Failure.h"
+#include "platform/failure/Failure.h"
 
 using platform::Failure;
 

@@ -3,9 +3,9 @@
 #include <QHBoxLayout>
 #include <QToolButton>
 
-#include "DataSet.h"
-#include "DataSource.h"
-#include "Handler.h"
+#include "data/cursor/DataSet.h"
+#include "data/cursor/DataSource.h"
+#include "platform/Handler.h"
 
 DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);

@@ -7,7 +7,7 @@
 #include <QFileInfo>
 #include <vector>
 
-#include "Failure.h"
+#include "platform/failure/Failure.h"
 
 using platform::Failure;
 

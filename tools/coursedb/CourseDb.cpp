@@ -15,8 +15,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "Connection.h"
-#include "Failure.h"
+#include "data/cursor/Connection.h"
+#include "platform/failure/Failure.h"
 
 using platform::Failure;
 

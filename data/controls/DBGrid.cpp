@@ -7,9 +7,9 @@
 #include <QScopedValueRollback>
 #include <QStyledItemDelegate>
 
-#include "DataSource.h"
-#include "Desktop.h"
-#include "Handler.h"
+#include "data/cursor/DataSource.h"
+#include "platform/Desktop.h"
+#include "platform/Handler.h"
 
 // ---------------------------------------------------------------------------------------------------------------
 // DBGridModel

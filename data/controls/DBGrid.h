@@ -5,7 +5,7 @@
 #include <QTableView>
 #include <QVariant>
 
-#include "DataSet.h"
+#include "data/cursor/DataSet.h"
 
 class DataSource;
 class QLineEdit;

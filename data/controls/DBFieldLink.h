@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QString>
 
-#include "DataSource.h"
+#include "data/cursor/DataSource.h"
 
 // Ties a data-aware control to one field of a data source's current row. It reports the field's
 // text whenever the cursor moves, the row's values or the table's state change, or the table is

@@ -4,7 +4,7 @@
 
 #include "Image.h"
 #include "Pictures.h"
-#include "maskregion.h"
+#include "app/shaping/MaskRegion.h"
 
 void ShapeWindow(QWidget* window, Image* background, const QString& pictureResource, const QString& maskResource) {
     background->setPicture(LoadJpegPicture(pictureResource));

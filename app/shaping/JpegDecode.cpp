@@ -1,4 +1,4 @@
-#include "jpegdecode.h"
+#include "JpegDecode.h"
 
 #include <csetjmp>
 #include <cstdio>

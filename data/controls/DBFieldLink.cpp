@@ -1,7 +1,7 @@
 #include "DBFieldLink.h"
 
-#include "DataSet.h"
-#include "DataSource.h"
+#include "data/cursor/DataSet.h"
+#include "data/cursor/DataSource.h"
 
 DBFieldLink::DBFieldLink(QObject* parent) : QObject(parent) {}
 

@@ -2,10 +2,10 @@
 
 #include <QCloseEvent>
 
-#include "Desktop.h"
-#include "Handler.h"
-#include "Unit1.h"
-#include "WindowSet.h"
+#include "platform/Desktop.h"
+#include "platform/Handler.h"
+#include "app/Unit1.h"
+#include "app/WindowSet.h"
 
 TForm::TForm(QWidget* parent) : QWidget(parent) {}
 

@@ -2,10 +2,10 @@
 
 #include <QFile>
 
-#include "Failure.h"
-#include "Handler.h"
+#include "platform/failure/Failure.h"
+#include "platform/Handler.h"
 #include "Image.h"
-#include "jpegdecode.h"
+#include "app/shaping/JpegDecode.h"
 
 QImage LoadJpegPicture(const QString& resource) {
     QFile file(resource);

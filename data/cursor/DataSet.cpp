@@ -5,7 +5,7 @@
 #include <QSqlRecord>
 
 #include "Connection.h"
-#include "Failure.h"
+#include "platform/failure/Failure.h"
 
 using platform::Failure;
 

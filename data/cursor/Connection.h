@@ -7,7 +7,7 @@
 #include <QString>
 #include <memory>
 
-#include "Failure.h"
+#include "platform/failure/Failure.h"
 
 class QSqlError;
 
