@@ -44,6 +44,7 @@ void CreateWindowSet() {
     // The pictures live in the windows library, which is linked statically.
     Q_INIT_RESOURCE(images);
     Form1 = create<TForm1>();
+    TForm::setAnchor(Form1);
     Form2 = create<TForm2>();
     Form3 = create<TForm3>();
     Form4 = create<TForm4>();

@@ -26,7 +26,7 @@ using platform::handler;
 
 TMainForm::TMainForm(const MainWindowLanguage& language) : Variant(language) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setPlacement(Placement::CentreOverForm1);
+    setPlacement(Placement::CentreOverAnchor);
 }
 
 void TMainForm::bindControls() {

@@ -1,13 +1,21 @@
 #include "Form.h"
 
 #include <QCloseEvent>
+#include <QPointer>
 
 #include "platform/Desktop.h"
 #include "platform/Handler.h"
-#include "app/Unit1.h"
-#include "app/WindowSet.h"
+
+namespace {
+QPointer<const QWidget>& anchorWindow() {
+    static QPointer<const QWidget> anchor;
+    return anchor;
+}
+}  // namespace
 
 TForm::TForm(QWidget* parent) : QWidget(parent) {}
+
+void TForm::setAnchor(const QWidget* anchor) { anchorWindow() = anchor; }
 
 QPoint centredOver(const QRect& over, const QSize& window, const QPoint& desktopTopLeft) {
     const int left = over.left() + (over.width() - window.width()) / 2;
@@ -27,8 +35,9 @@ void TForm::placeAtFirstShow() {
         case Placement::CentreOnScreen:
             move(centredOver(screen, frameGeometry().size(), screen.topLeft()));
             return;
-        case Placement::CentreOverForm1:
-            move(centredOver(Form1->frameGeometry(), frameGeometry().size(), screen.topLeft()));
+        case Placement::CentreOverAnchor:
+            if (const QWidget* anchor = anchorWindow())
+                move(centredOver(anchor->frameGeometry(), frameGeometry().size(), screen.topLeft()));
             return;
     }
 }

@@ -12,7 +12,7 @@ public:
     enum class Placement {
         None,             // placed by its own code
         CentreOnScreen,   // the language window
-        CentreOverForm1,  // every other window that centres itself
+        CentreOverAnchor,  // every other window that centres itself: over the anchor window
     };
 
     explicit TForm(QWidget* parent = nullptr);
@@ -23,6 +23,10 @@ public:
     virtual void FormCreate() {}
     // Whether the window has been placed by its first showing.
     bool placed() const { return placed_; }
+
+    // The window that windows placed CentreOverAnchor centre over at their first showing (the
+    // window set names the language window); none leaves them where they are.
+    static void setAnchor(const QWidget* anchor);
 
 protected:
     void setPlacement(Placement placement) { placement_ = placement; }

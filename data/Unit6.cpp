@@ -12,7 +12,7 @@ using platform::handler;
 TForm6::TForm6() {
     setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setPlacement(Placement::CentreOverForm1);
+    setPlacement(Placement::CentreOverAnchor);
     // The data module is created before this window.
     if (DataModule5) {
         DBGrid1->setDataSource(DataModule5->DataSource2);

@@ -93,7 +93,7 @@ void SetWindowStartSource(std::function<int()> source) {
 TForm4::TForm4() {
     setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setPlacement(Placement::CentreOverForm1);
+    setPlacement(Placement::CentreOverAnchor);
 
     connect(SpeedButton1, &QToolButton::clicked, this, handler(this, &TForm4::SpeedButton1Click));
     connect(SpeedButton2, &QToolButton::clicked, this, handler(this, &TForm4::SpeedButton2Click));

@@ -25,7 +25,7 @@ QUrl ResultsMailUrl() {
 TForm7::TForm7() {
     setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setPlacement(Placement::CentreOverForm1);
+    setPlacement(Placement::CentreOverAnchor);
 
     connect(BitBtn1, &QPushButton::clicked, this, handler(this, &TForm7::BitBtn1Click));
     connect(Button1, &QPushButton::clicked, this, handler(this, &TForm7::Button1Click));
