@@ -103,6 +103,11 @@ void TViewer::svChange(QAction* item) {
     }
 }
 
+void PlayVideo(const QString& contentRoot, int video) {
+    // A missing video is the desktop's to report, as for any file it is asked to open.
+    platform::desktop().openWithDesktop(QUrl::fromLocalFile(QDir::cleanPath(VideoPath(contentRoot, video))));
+}
+
 void TViewer::N4Click() { StartTest(Variant); }
 
 void TViewer::N5Click() { close(); }

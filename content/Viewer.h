@@ -47,3 +47,6 @@ protected:
 private:
     void buildMenu();
 };
+
+// Opens a video with the desktop's program for it (the desktop reports a video that is not there).
+void PlayVideo(const QString& contentRoot, int video);

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QRegularExpression>
 
-#include "platform/Desktop.h"
 #include "platform/failure/Failure.h"
 
 QString QuestionBankTable(Language language) {
@@ -52,11 +51,6 @@ QString SectionAddress(const QString& contentRoot, Language language, const QStr
 
 QString VideoPath(const QString& contentRoot, int video) {
     return join(contentRoot, QStringLiteral("video")) + QString::number(video) + QStringLiteral(".avi");
-}
-
-void PlayVideo(const QString& contentRoot, int video) {
-    // A missing video is the desktop's to report, as for any file it is asked to open.
-    platform::desktop().openWithDesktop(QUrl::fromLocalFile(QDir::cleanPath(VideoPath(contentRoot, video))));
 }
 
 QUrl AddressUrl(const QString& address) {

@@ -17,8 +17,6 @@ QString PageAddress(const QString& contentRoot, Language language, const QString
 QString SectionAddress(const QString& contentRoot, Language language, const QString& pageName, int section);
 // The path of a video: content root, "video", the number, ".avi".
 QString VideoPath(const QString& contentRoot, int video);
-// Opens a video with the desktop's program for it (the desktop reports a video that is not there).
-void PlayVideo(const QString& contentRoot, int video);
 
 // The file URL a page or section address stands for; a trailing "#a<n>" becomes the fragment,
 // anything else (a "#", "%" or "?" in a page name) stays part of the file name.
