@@ -7,12 +7,10 @@
 #include "platform/Desktop.h"
 #include "platform/failure/Failure.h"
 #include "platform/Handler.h"
-#include "content/Unit2.h"
-#include "content/Unit3.h"
+#include "content/MainForm.h"
+#include "content/Viewer.h"
 #include "data/Unit5.h"
 #include "Unit7.h"
-#include "content/Unit8.h"
-#include "content/Unit9.h"
 #include "app/WindowSet.h"
 
 using platform::handler;
@@ -80,6 +78,22 @@ void LocateQuestion(int number) {
     Bank().locate(QStringLiteral("num"), number);
 }
 
+// The window a test started from, by the testing window's Tag; none for any other Tag.
+QWidget* OriginWindow(int tag) {
+    switch (tag) {
+        case RussianMainWindow:
+            return MainWindow(Language::Russian);
+        case RussianViewer:
+            return MainWindow(Language::Russian)->Viewer();
+        case KazakhMainWindow:
+            return MainWindow(Language::Kazakh);
+        case KazakhViewer:
+            return MainWindow(Language::Kazakh)->Viewer();
+        default:
+            return nullptr;
+    }
+}
+
 }  // namespace
 
 int DrawWindowStart(std::mt19937& generator) {
@@ -126,13 +140,13 @@ void TForm4::ShowCounter(int position) { Label1->setText(QString::number(positio
 void StartTest(Language language) {
     const bool kazakh = language == Language::Kazakh;
     // The origin follows the main window: while its viewer is open the main window is hidden.
-    QWidget* main = kazakh ? static_cast<QWidget*>(Form8) : Form2;
+    TMainForm* main = MainWindow(language);
     if (main->isVisible()) {
         main->hide();
-        Form4->Tag = kazakh ? 4 : 2;
+        Form4->Tag = kazakh ? KazakhMainWindow : RussianMainWindow;
     } else {
-        (kazakh ? static_cast<QWidget*>(Form9) : Form3)->hide();
-        Form4->Tag = kazakh ? 5 : 3;
+        main->Viewer()->hide();
+        Form4->Tag = kazakh ? KazakhViewer : RussianViewer;
     }
     if (kazakh) Form4->SpeedButton20->setText(QStringLiteral("Тесті аяќтау"));
     Form4->show();
@@ -226,20 +240,5 @@ void TForm4::FormHide() {
     WipeAnswerSheet();
     current_ = 1;
     if (Bank().isActive()) Bank().first();
-    switch (Tag) {
-        case 2:
-            Form2->show();
-            break;
-        case 3:
-            Form3->show();
-            break;
-        case 4:
-            Form8->show();
-            break;
-        case 5:
-            Form9->show();
-            break;
-        default:
-            break;
-    }
+    if (QWidget* origin = OriginWindow(Tag)) origin->show();
 }
