@@ -29,19 +29,8 @@ TMainForm::TMainForm(const MainWindowLanguage& language) : Variant(language) {
     setPlacement(Placement::CentreOverAnchor);
 }
 
-void TMainForm::bindControls() {
-    auto find = [this]<class T>(T*& control, const QString& name) {
-        control = findChild<T*>(name);
-        Q_ASSERT_X(control, "TMainForm", qPrintable(name));
-    };
-    find(Image1, QStringLiteral("Image1"));
-    find(Image2, QStringLiteral("Image2"));
-    find(StatusBar1, QStringLiteral("StatusBar1"));
-    find(CloseButton, QString::fromLatin1(Variant.closeButton));
-    find(SpeedButton1, QStringLiteral("SpeedButton1"));
-    find(test5, QStringLiteral("test5"));
-    find(GroupBox1, QStringLiteral("GroupBox1"));
-    find(TreeView1, QStringLiteral("TreeView1"));
+void TMainForm::bindControls(const MainWindowControls& controls) {
+    static_cast<MainWindowControls&>(*this) = controls;
 
     // The background lies beneath every other control.
     Image1->lower();
