@@ -9,10 +9,9 @@
 #include "platform/Desktop.h"
 #include "platform/Handler.h"
 #include "controls/Pictures.h"
-#include "content/Unit2.h"
+#include "content/MainForm.h"
 #include "content/Viewer.h"
 #include "data/Unit5.h"
-#include "content/Unit8.h"
 #include "WindowSet.h"
 
 using platform::handler;

@@ -12,10 +12,8 @@
 #include "platform/Handler.h"
 #include "MainForm.h"
 #include "app/trace/Trace.h"
-#include "Unit2.h"
 #include "testing/Unit4.h"
 #include "data/Unit5.h"
-#include "Unit8.h"
 #include "app/WindowSet.h"
 
 TViewer::TViewer(Language language) : Variant(language) {

@@ -1,9 +1,8 @@
 #include "Unit6.h"
 
 #include "platform/Handler.h"
-#include "content/Unit2.h"
+#include "content/MainForm.h"
 #include "Unit5.h"
-#include "content/Unit8.h"
 #include "app/WindowSet.h"
 #include "controls/WindowShape.h"
 
