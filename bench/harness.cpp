@@ -37,6 +37,8 @@
 #include "tests/postgres/ClientRun.h"
 #include "data/cursor/Connection.h"
 #include "tools/coursedb/CourseDb.h"
+#include "tools/coursedb/CourseFile.h"
+#include "tools/coursedb/ServerPush.h"
 #include "data/cursor/DataSet.h"
 #include "content/MainForm.h"
 #include "controls/StatusBar.h"

@@ -12,6 +12,8 @@
 #include <QUuid>
 
 #include "data/cursor/Connection.h"
+#include "tools/coursedb/CourseFile.h"
+#include "tools/coursedb/ServerPush.h"
 
 namespace {
 // As the program does in main: the browser engine needs a shared GL context set before the

@@ -12,7 +12,8 @@
 #include <QtTest>
 
 #include "data/cursor/Connection.h"
-#include "tools/coursedb/CourseDb.h"
+#include "tools/coursedb/CourseFile.h"
+#include "tools/coursedb/ServerPush.h"
 #include "data/cursor/DataSet.h"
 #include "tests/common/Fixture.h"
 #include "controls/StatusBar.h"

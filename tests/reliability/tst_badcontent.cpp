@@ -13,7 +13,7 @@
 #include <QWebEngineView>
 
 #include "tests/testing/TestRun.h"
-#include "tools/coursedb/CourseDb.h"
+#include "tools/coursedb/CourseFile.h"
 #include "data/controls/DBNavigator.h"
 #include "data/cursor/DataSet.h"
 #include "tests/common/Fixture.h"

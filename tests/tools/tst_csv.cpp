@@ -4,6 +4,8 @@
 #include <QtTest>
 
 #include "tools/coursedb/CourseDb.h"
+#include "tools/coursedb/CourseFile.h"
+#include "tools/coursedb/Csv.h"
 #include "tests/common/Fixture.h"
 #include "RunCoursedb.h"
 

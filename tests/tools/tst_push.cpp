@@ -11,6 +11,7 @@
 #include <QtTest>
 
 #include "tools/coursedb/CourseDb.h"
+#include "tools/coursedb/ServerPush.h"
 #include "tests/common/Fixture.h"
 #include "RunCoursedb.h"
 

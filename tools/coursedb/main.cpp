@@ -5,6 +5,9 @@
 //
 // Exit codes: 0 done (check: no problems), 1 failed (check: problems found), 2 bad usage.
 #include "CourseDb.h"
+#include "CourseFile.h"
+#include "Csv.h"
+#include "ServerPush.h"
 
 #include <unistd.h>
 
