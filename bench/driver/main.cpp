@@ -17,57 +17,32 @@
 // from the viewer's menu -> page loaded (next page). The bare browser is driven through the same
 // steps: a double-click on its first window, then a click above its view.
 // Memory runs repeat the way to the first page and sample the PSS of the whole process tree.
-#include <dirent.h>
-#include <dlfcn.h>
-#include <poll.h>
-#include <sys/inotify.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <QApplication>
-#include <QFile>
 #include <QFileInfo>
-#include <QHash>
+#include <QList>
 #include <QMenuBar>
 #include <QProcess>
 #include <QScreen>
-#include <QTextStream>
 #include <QUrl>
 #include <algorithm>
-#include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <functional>
 #include <optional>
 
+#include "Driver.h"
+#include "ProcessTree.h"
+#include "ResultsTable.h"
+#include "TraceFile.h"
+#include "XSession.h"
 #include "content/rules/ContentRules.h"
 #include "content/rules/CourseOutline.h"
 
-// Last: Xlib defines macros (Bool, Status, None...) that Qt's headers must not meet.
-// clang-format off
-#include <X11/Xlib.h>
+// The keys' names only (XK_Return ...): no Xlib macros.
 #include <X11/keysym.h>
-// clang-format on
 
 namespace {
-
-constexpr qint64 kMs = 1000000;
-
-qint64 now() {
-    timespec t{};
-    clock_gettime(CLOCK_MONOTONIC, &t);
-    return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
-}
-
-[[noreturn]] void fail(const QString& why) {
-    std::fprintf(stderr, "bench_driver: %s\n", qPrintable(why));
-    std::exit(1);
-}
-
-void note(const QString& text) {
-    std::fprintf(stderr, "  %s\n", qPrintable(text));
-    std::fflush(stderr);
-}
 
 // Off during the warm-up round, which only brings the programs' files into the page cache.
 bool recording = true;
@@ -77,210 +52,6 @@ void report(const QString& benchmark, const char* side, qint64 value) {
     std::printf("%s\t%s\t%lld\n", qPrintable(benchmark), side, static_cast<long long>(value));
     std::fflush(stdout);
 }
-
-// The display as a user meets it: its windows found by their titles, the pointer and the keyboard
-// driven through XTest. XTest is loaded at run time from the library xdotool itself uses, so that
-// building needs no XTest development files.
-class XSession {
-public:
-    XSession() {
-        display_ = XOpenDisplay(nullptr);
-        if (!display_) fail(QStringLiteral("cannot open the display"));
-        xtst_ = dlopen("libXtst.so.6", RTLD_NOW);
-        if (!xtst_) fail(QStringLiteral("cannot load libXtst: %1").arg(QString::fromLocal8Bit(dlerror())));
-        resolve("XTestFakeMotionEvent", motion_);
-        resolve("XTestFakeButtonEvent", button_);
-        resolve("XTestFakeKeyEvent", key_);
-        netWmName_ = XInternAtom(display_, "_NET_WM_NAME", False);
-        utf8_ = XInternAtom(display_, "UTF8_STRING", False);
-    }
-    ~XSession() {
-        XCloseDisplay(display_);
-        dlclose(xtst_);
-    }
-    XSession(const XSession&) = delete;
-    XSession& operator=(const XSession&) = delete;
-
-    // The top-left corner of the shown top-level window with exactly this title.
-    QPoint window(const QString& title, int timeoutMs = 10000) {
-        const qint64 deadline = now() + timeoutMs * kMs;
-        do {
-            if (const auto at = find(title)) return *at;
-            usleep(10000);
-        } while (now() < deadline);
-        fail(QStringLiteral("no window \"%1\"").arg(title));
-    }
-
-    void moveTo(const QPoint& screen) {
-        motion_(display_, -1, screen.x(), screen.y(), CurrentTime);
-        XSync(display_, False);
-    }
-    // Presses and releases the left button, twice for a double-click.
-    void click(int times = 1) {
-        for (int i = 0; i < times; ++i) {
-            button_(display_, Button1, True, CurrentTime);
-            button_(display_, Button1, False, CurrentTime);
-        }
-        XSync(display_, False);
-    }
-    void key(KeySym keysym) {
-        const unsigned int code = XKeysymToKeycode(display_, keysym);
-        key_(display_, code, True, CurrentTime);
-        key_(display_, code, False, CurrentTime);
-        XSync(display_, False);
-    }
-
-private:
-    template <class F>
-    void resolve(const char* name, F*& function) {
-        function = reinterpret_cast<F*>(dlsym(xtst_, name));
-        if (!function) fail(QStringLiteral("no %1 in libXtst").arg(QLatin1String(name)));
-    }
-
-    QString title(Window window) {
-        Atom type = 0;
-        int format = 0;
-        unsigned long items = 0, after = 0;
-        unsigned char* data = nullptr;
-        QString text;
-        if (XGetWindowProperty(display_, window, netWmName_, 0, 1024, False, utf8_, &type, &format, &items, &after,
-                               &data) == Success &&
-            data) {
-            text = QString::fromUtf8(reinterpret_cast<const char*>(data), int(items));
-            XFree(data);
-        }
-        return text;
-    }
-
-    std::optional<QPoint> find(const QString& wanted) {
-        Window root = 0, parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        std::optional<QPoint> found;
-        if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) return found;
-        for (unsigned int i = 0; i < count && !found; ++i) {
-            XWindowAttributes attributes{};
-            if (!XGetWindowAttributes(display_, children[i], &attributes) || attributes.map_state != IsViewable)
-                continue;
-            if (title(children[i]) == wanted) found = QPoint(attributes.x, attributes.y);
-        }
-        if (children) XFree(children);
-        return found;
-    }
-
-    ::Display* display_ = nullptr;
-    void* xtst_ = nullptr;
-    Atom netWmName_ = 0;
-    Atom utf8_ = 0;
-    int (*motion_)(::Display*, int, int, int, unsigned long) = nullptr;
-    int (*button_)(::Display*, unsigned int, Bool, unsigned long) = nullptr;
-    int (*key_)(::Display*, unsigned int, Bool, unsigned long) = nullptr;
-};
-
-// ---------------------------------------------------------------------------------------------
-// Process tree and its memory
-
-// The children of every process, from /proc.
-QMultiHash<pid_t, pid_t> processChildren() {
-    QMultiHash<pid_t, pid_t> children;
-    DIR* proc = opendir("/proc");
-    if (!proc) return children;
-    while (dirent* entry = readdir(proc)) {
-        const pid_t pid = pid_t(std::atoi(entry->d_name));
-        if (pid <= 0) continue;
-        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
-        if (!stat.open(QIODevice::ReadOnly)) continue;
-        const QByteArray text = stat.readAll();
-        // "pid (comm) state ppid ...": the command may hold spaces and parentheses.
-        const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
-        if (fields.size() > 1) children.insert(pid_t(fields[1].toInt()), pid);
-    }
-    closedir(proc);
-    return children;
-}
-
-QList<pid_t> processTree(pid_t root) {
-    const QMultiHash<pid_t, pid_t> children = processChildren();
-    QList<pid_t> tree{root};
-    for (qsizetype i = 0; i < tree.size(); ++i) tree += children.values(tree[i]);
-    return tree;
-}
-
-// Proportional set size of a process in kB; 0 when it is gone.
-qint64 pssKb(pid_t pid) {
-    QFile file(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
-    if (!file.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& line : file.readAll().split('\n'))
-        if (line.startsWith("Pss:")) return line.mid(4).trimmed().split(' ').first().toLongLong();
-    return 0;
-}
-
-bool alive(pid_t pid) { return kill(pid, 0) == 0 || errno != ESRCH; }
-
-QByteArray commandOf(pid_t pid) {
-    QFile file(QStringLiteral("/proc/%1/comm").arg(pid));
-    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Trace file
-
-struct Event {
-    QByteArray name;
-    qint64 at = 0;
-    QString detail;
-};
-
-// A trace file watched with inotify, so that waiting for a line costs the machine nothing.
-class Trace {
-public:
-    explicit Trace(const QString& path) : path_(path) {
-        QFile file(path);
-        if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) fail(QStringLiteral("cannot write %1").arg(path));
-        file.close();
-        fd_ = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-        if (fd_ < 0 || inotify_add_watch(fd_, QFile::encodeName(path).constData(), IN_MODIFY) < 0)
-            fail(QStringLiteral("cannot watch %1").arg(path));
-    }
-    ~Trace() { close(fd_); }
-    Trace(const Trace&) = delete;
-    Trace& operator=(const Trace&) = delete;
-
-    QString path() const { return path_; }
-
-    QList<Event> events() const {
-        QList<Event> events;
-        QFile file(path_);
-        if (!file.open(QIODevice::ReadOnly)) return events;
-        for (const QByteArray& line : file.readAll().split('\n')) {
-            const QList<QByteArray> parts = line.split(' ');
-            if (parts.size() < 2) continue;
-            events << Event{parts[0], parts[1].toLongLong(),
-                            QString::fromUtf8(line.mid(parts[0].size() + parts[1].size() + 2))};
-        }
-        return events;
-    }
-
-    std::optional<Event> find(const QByteArray& name, qint64 after) const {
-        for (const Event& event : events())
-            if (event.name == name && event.at >= after) return event;
-        return std::nullopt;
-    }
-
-    // Blocks until the file changes or the time is up.
-    void waitForChange(int timeoutMs) const {
-        pollfd p{fd_, POLLIN, 0};
-        if (::poll(&p, 1, timeoutMs) > 0) {
-            char buffer[4096];
-            while (read(fd_, buffer, sizeof buffer) > 0) {
-            }
-        }
-    }
-
-private:
-    QString path_;
-    int fd_ = -1;
-};
 
 // ---------------------------------------------------------------------------------------------
 // One program run
@@ -310,7 +81,7 @@ public:
 
     qint64 started() const { return started_; }
     qint64 peakPssKb() const { return peakPss_; }
-    const Trace& trace() const { return trace_; }
+    const TraceFile& trace() const { return trace_; }
 
     // The first event of that name at or after the moment, whose detail passes the check.
     Event waitFor(const QByteArray& name, qint64 after, const std::function<bool(const QString&)>& detailOk = {},
@@ -377,7 +148,7 @@ private:
     }
 
     QProcess process_;
-    Trace trace_;
+    TraceFile trace_;
     QString name_;
     qint64 started_ = 0;
     bool sampleMemory_;
@@ -610,142 +381,6 @@ int gui(const QStringList& args) {
     return 0;
 }
 
-// ---------------------------------------------------------------------------------------------
-// Table
-
-struct Figures {
-    QList<double> values;
-    double median() const {
-        QList<double> v = values;
-        std::sort(v.begin(), v.end());
-        const qsizetype n = v.size();
-        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-    }
-    double min() const { return *std::min_element(values.begin(), values.end()); }
-    double max() const { return *std::max_element(values.begin(), values.end()); }
-};
-
-QString duration(double ns) {
-    if (ns >= 100 * kMs) return QString::number(ns / kMs, 'f', 0) + QStringLiteral(" ms");
-    if (ns >= 1 * kMs) return QString::number(ns / kMs, 'f', 1) + QStringLiteral(" ms");
-    if (ns >= 1000) return QString::number(ns / 1000, 'f', 0) + QStringLiteral(" µs");
-    return QString::number(ns, 'f', 0) + QStringLiteral(" ns");
-}
-
-QString memory(double kb) { return QString::number(kb / 1024, 'f', 0) + QStringLiteral(" MiB"); }
-
-QString cell(const Figures& f, QString (*format)(double)) {
-    return QStringLiteral("%1 (%2 – %3)").arg(format(f.median()), format(f.min()), format(f.max()));
-}
-
-int table(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) fail(QStringLiteral("cannot read %1").arg(path));
-    QHash<QString, Figures> figures;  // "benchmark/side"
-    for (const QByteArray& line : file.readAll().split('\n')) {
-        const QList<QByteArray> parts = line.trimmed().split('\t');
-        if (parts.size() != 3) continue;
-        figures[QString::fromUtf8(parts[0] + '/' + parts[1])].values << parts[2].toDouble();
-    }
-    auto has = [&](const QString& key) {
-        return figures.contains(key + QStringLiteral("/textbook")) &&
-               figures.contains(key + QStringLiteral("/baseline"));
-    };
-    const bool painted = has(QStringLiteral("first-page-painted"));
-
-    struct Row {
-        QString label, key;
-        double target;
-        QString targetText;
-        QString (*format)(double);
-    };
-    const QList<Row> rows{
-        {QStringLiteral("start-up"), QStringLiteral("start-up"), 2.0, QStringLiteral("≤ 2.0×"), duration},
-        {QStringLiteral("language choice"), QStringLiteral("language-choice"), 1.0, QStringLiteral("≤ 1.0×"), duration},
-        {painted ? QStringLiteral("first page") : QStringLiteral("first page (loaded; no viewer-painted mark)"),
-         painted ? QStringLiteral("first-page-painted") : QStringLiteral("first-page-loaded"), 1.2,
-         QStringLiteral("≤ 1.2×"), duration},
-        {QStringLiteral("next page"), QStringLiteral("next-page"), 1.2, QStringLiteral("≤ 1.2×"), duration},
-        {QStringLiteral("mask region"), QStringLiteral("mask-region"), 1.0 / 15, QStringLiteral("≤ 1/15 (0.067×)"),
-         duration},
-        {QStringLiteral("chapter store"), QStringLiteral("chapter-store"), 2.0, QStringLiteral("≤ 2.0×"), duration},
-        {QStringLiteral("chapter store, PostgreSQL"), QStringLiteral("server-chapter-store"), 1.5,
-         QStringLiteral("≤ 1.5×"), duration},
-        {QStringLiteral("memory"), QStringLiteral("memory"), 1.15, QStringLiteral("≤ 1.15×"), memory},
-        {QStringLiteral("scale"), QStringLiteral("scale"), 2.0, QStringLiteral("≤ 2.0×"), duration},
-    };
-    QTextStream out(stdout);
-    out << "| benchmark | textbook, median (min – max) | baseline, median (min – max) | ratio | target | holds |\n";
-    out << "|---|---|---|---|---|---|\n";
-    int failing = 0;
-    for (const Row& row : rows) {
-        if (!has(row.key)) {
-            out << "| " << row.label << " | not measured | not measured | – | " << row.targetText << " | NO |\n";
-            ++failing;
-            continue;
-        }
-        const Figures& t = figures[row.key + QStringLiteral("/textbook")];
-        const Figures& b = figures[row.key + QStringLiteral("/baseline")];
-        const double ratio = t.median() / b.median();
-        const bool holds = ratio <= row.target;
-        failing += !holds;
-        out << "| " << row.label << " | " << cell(t, row.format) << " | " << cell(b, row.format) << " | "
-            << QString::number(ratio, 'f', ratio < 0.1 ? 3 : 2) << "× | " << row.targetText << " | "
-            << (holds ? "yes" : "NO") << " |\n";
-    }
-    // Parts and companions of the figures above, for the reader who looks for the cost.
-    struct Part {
-        QString label, key;
-    };
-    // The first page's figures the table does not show: the painted ones of the bare view while the
-    // textbook marks no paint, the loaded-only ones once it does.
-    const QString shown = painted ? QStringLiteral("first-page-painted") : QStringLiteral("first-page-loaded");
-    const QList<Part> parts{
-        {QStringLiteral("first page, textbook, loaded"), QStringLiteral("first-page-loaded/textbook")},
-        {QStringLiteral("first page, bare view, loaded"), QStringLiteral("first-page-loaded/baseline")},
-        {QStringLiteral("first page, bare view, loaded and painted"), QStringLiteral("first-page-painted/baseline")},
-        {QStringLiteral("next page, bare view chosen from a one-item menu with the same keys"),
-         QStringLiteral("next-page-menu/baseline")},
-        {QStringLiteral("scale, textbook: click on \"Rus\" → main window's first frame"),
-         QStringLiteral("scale-language/textbook")},
-        {QStringLiteral("scale, textbook: register opened, Ctrl+End, its last row painted"),
-         QStringLiteral("scale-register/textbook")},
-    };
-    out << "\nParts and companions, median (min – max):\n\n";
-    for (const Part& part : parts)
-        if (figures.contains(part.key) && !part.key.startsWith(shown + u'/'))
-            out << "- " << part.label << ": " << cell(figures[part.key], duration) << "\n";
-    // A lab's machines at once on the server: figures of their own, with no baseline.
-    const QList<QPair<QString, QString>> loads{{QStringLiteral("paced"), QStringLiteral("each machine pausing 0–20 ms "
-                                                                                        "between stores")},
-                                               {QStringLiteral("flat"), QStringLiteral("no pause")}};
-    bool loadHead = false;
-    for (const auto& [pace, label] : loads) {
-        const QString key = QStringLiteral("server-load/") + pace;
-        if (!figures.contains(key + QStringLiteral("-p50"))) continue;
-        if (!loadHead)
-            out << "\nLab load on the PostgreSQL server, every machine storing into its own register row, median (min "
-                   "– max) of the runs:\n\n";
-        loadHead = true;
-        const Figures& clients = figures[key + QStringLiteral("-clients")];
-        const Figures& rate = figures[key + QStringLiteral("-rate")];
-        out << "- " << QString::number(clients.median(), 'f', 0) << " machines, " << label << ": store p50 "
-            << cell(figures[key + QStringLiteral("-p50")], duration) << ", p99 "
-            << cell(figures[key + QStringLiteral("-p99")], duration) << "; "
-            << QStringLiteral("%1 stores/s (%2 – %3)")
-                   .arg(rate.median(), 0, 'f', 0)
-                   .arg(rate.min(), 0, 'f', 0)
-                   .arg(rate.max(), 0, 'f', 0)
-            << "\n";
-    }
-    out << "\n"
-        << (failing ? QString::number(failing) + QStringLiteral(" target(s) do not hold.")
-                    : QStringLiteral("Every target holds."))
-        << "\n";
-    out.flush();
-    return failing ? 3 : 0;
-}
-
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -759,6 +394,6 @@ int main(int argc, char* argv[]) {
         QApplication application(argc, argv);
         return gui(application.arguments());
     }
-    std::fprintf(stderr, "usage: see the head of bench/driver.cpp\n");
+    std::fprintf(stderr, "usage: see the head of bench/driver/main.cpp\n");
     return 2;
 }
