@@ -10,6 +10,7 @@
 #include "data/Unit5.h"
 #include "content/Unit8.h"
 #include "tests/common/WindowSetGuard.h"
+#include "tools/coursedb/CourseFile.h"
 
 using fixture::CourseRoot;
 
