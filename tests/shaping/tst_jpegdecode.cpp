@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QTest>
 
+// libjpeg's header needs size_t and FILE declared before it: it stays after the headers above.
 #include <jpeglib.h>
 
 #include <algorithm>
