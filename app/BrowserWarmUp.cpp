@@ -3,7 +3,7 @@
 #include <QUrl>
 #include <memory>
 
-#include "CoursePage.h"
+#include "content/CoursePage.h"
 
 namespace {
 bool enabled = false;

@@ -4,15 +4,14 @@
 #include <QTimer>
 
 #include "BrowserWarmUp.h"
-#include "Trace.h"
+#include "app/trace/Trace.h"
 
-#include "Desktop.h"
-#include "Handler.h"
-#include "Pictures.h"
-#include "Unit2.h"
-#include "Viewer.h"
-#include "Unit5.h"
-#include "Unit8.h"
+#include "platform/Desktop.h"
+#include "platform/Handler.h"
+#include "controls/Pictures.h"
+#include "content/MainForm.h"
+#include "content/Viewer.h"
+#include "data/Unit5.h"
 #include "WindowSet.h"
 
 using platform::handler;

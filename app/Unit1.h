@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ContentRules.h"
-#include "Form.h"
+#include "content/rules/ContentRules.h"
+#include "controls/Form.h"
 #include "ui_Unit1.h"
 
 // The language window: the first window the user sees and the controlling window; closing it ends

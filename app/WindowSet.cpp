@@ -2,17 +2,17 @@
 
 #include <QtGlobal>
 
-#include "Fonts.h"
-#include "Handler.h"
+#include "platform/Fonts.h"
+#include "platform/Handler.h"
 #include "Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit4.h"
-#include "Unit5.h"
-#include "Unit6.h"
-#include "Unit7.h"
-#include "Unit8.h"
-#include "Unit9.h"
+#include "content/Unit2.h"
+#include "content/Unit3.h"
+#include "testing/Unit4.h"
+#include "data/Unit5.h"
+#include "data/Unit6.h"
+#include "testing/Unit7.h"
+#include "content/Unit8.h"
+#include "content/Unit9.h"
 
 TForm1* Form1 = nullptr;
 TForm2* Form2 = nullptr;
@@ -46,6 +46,7 @@ void CreateWindowSet() {
     Q_INIT_RESOURCE(images);
     UseStandInFonts();
     Form1 = create<TForm1>();
+    TForm::setAnchor(Form1);
     Form2 = create<TForm2>();
     Form3 = create<TForm3>();
     Form4 = create<TForm4>();

@@ -12,15 +12,15 @@ class TForm8;
 class TForm9;
 
 // The window set: one instance of each window, created once in this order and destroyed at exit.
-extern TForm1* Form1;
-extern TForm2* Form2;
-extern TForm3* Form3;
-extern TForm4* Form4;
-extern TDataModule5* DataModule5;
-extern TForm6* Form6;
-extern TForm7* Form7;
-extern TForm8* Form8;
-extern TForm9* Form9;
+extern TForm1* Form1;              // app/Unit1: the language window, the controlling one
+extern TForm2* Form2;              // content/Unit2: the Russian main window
+extern TForm3* Form3;              // content/Unit3: the Russian content viewer
+extern TForm4* Form4;              // testing/Unit4: the testing window
+extern TDataModule5* DataModule5;  // data/Unit5: the course database (not a window)
+extern TForm6* Form6;              // data/Unit6: the user register
+extern TForm7* Form7;              // testing/Unit7: the test results
+extern TForm8* Form8;              // content/Unit8: the Kazakh main window
+extern TForm9* Form9;              // content/Unit9: the Kazakh content viewer
 
 // Creates the whole set, each window built and then its creation handler run; none is shown.
 void CreateWindowSet();

@@ -3,7 +3,7 @@
 #include <unistd.h>
 
 #include "BrowserWarmUp.h"
-#include "Desktop.h"
+#include "platform/Desktop.h"
 #include "Unit1.h"
 #include "WindowSet.h"
 

@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QWidget>
 
-#include "Trace.h"
+#include "app/trace/Trace.h"
 
 // What the textbook's main does before its application exists, for the baselines to do the same:
 // the browser engine's sandbox off only for root (it refuses to start as root otherwise), and one

@@ -20,7 +20,7 @@
 #include <memory>
 
 #include "BareWindow.h"
-#include "Trace.h"
+#include "app/trace/Trace.h"
 
 namespace {
 

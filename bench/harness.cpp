@@ -34,18 +34,20 @@
 #include <functional>
 
 #include "BareWindow.h"
-#include "ClientRun.h"
-#include "Connection.h"
-#include "CourseDb.h"
-#include "DataSet.h"
-#include "MainForm.h"
-#include "StatusBar.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit5.h"
-#include "Unit6.h"
-#include "WindowSet.h"
-#include "maskregion.h"
+#include "tests/postgres/ClientRun.h"
+#include "data/cursor/Connection.h"
+#include "tools/coursedb/CourseDb.h"
+#include "tools/coursedb/CourseFile.h"
+#include "tools/coursedb/ServerPush.h"
+#include "data/cursor/DataSet.h"
+#include "content/MainForm.h"
+#include "controls/StatusBar.h"
+#include "app/Unit1.h"
+#include "content/Unit2.h"
+#include "data/Unit5.h"
+#include "data/Unit6.h"
+#include "app/WindowSet.h"
+#include "app/shaping/MaskRegion.h"
 
 // The pictures are compiled into the windows library; Qt's macro must not stand in a namespace.
 static void initPictures() { Q_INIT_RESOURCE(images); }

@@ -10,8 +10,8 @@
 #include <QWebEngineSettings>
 #include <QWebEngineUrlRequestInterceptor>
 
-#include "Desktop.h"
-#include "Handler.h"
+#include "platform/Desktop.h"
+#include "platform/Handler.h"
 
 namespace {
 

@@ -3,45 +3,34 @@
 #include <QGroupBox>
 #include <QToolButton>
 
-#include "CourseOutline.h"
-#include "Desktop.h"
-#include "Handler.h"
-#include "Image.h"
-#include "Pictures.h"
-#include "StatusBar.h"
-#include "Trace.h"
-#include "TreeView.h"
-#include "Unit1.h"
+#include "content/rules/CourseOutline.h"
+#include "platform/Desktop.h"
+#include "platform/Handler.h"
+#include "controls/Image.h"
+#include "controls/Pictures.h"
+#include "controls/StatusBar.h"
+#include "app/trace/Trace.h"
+#include "controls/TreeView.h"
+#include "app/Unit1.h"
 #include "Unit2.h"
 #include "Unit3.h"
-#include "Unit4.h"
-#include "Unit5.h"
-#include "Unit6.h"
+#include "testing/Unit4.h"
+#include "data/Unit5.h"
+#include "data/Unit6.h"
 #include "Unit8.h"
 #include "Unit9.h"
-#include "WindowSet.h"
-#include "WindowShape.h"
+#include "app/WindowSet.h"
+#include "controls/WindowShape.h"
 
 using platform::handler;
 
 TMainForm::TMainForm(const MainWindowLanguage& language) : Variant(language) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setPlacement(Placement::CentreOverForm1);
+    setPlacement(Placement::CentreOverAnchor);
 }
 
-void TMainForm::bindControls() {
-    auto find = [this]<class T>(T*& control, const QString& name) {
-        control = findChild<T*>(name);
-        Q_ASSERT_X(control, "TMainForm", qPrintable(name));
-    };
-    find(Image1, QStringLiteral("Image1"));
-    find(Image2, QStringLiteral("Image2"));
-    find(StatusBar1, QStringLiteral("StatusBar1"));
-    find(CloseButton, QString::fromLatin1(Variant.closeButton));
-    find(SpeedButton1, QStringLiteral("SpeedButton1"));
-    find(test5, QStringLiteral("test5"));
-    find(GroupBox1, QStringLiteral("GroupBox1"));
-    find(TreeView1, QStringLiteral("TreeView1"));
+void TMainForm::bindControls(const MainWindowControls& controls) {
+    static_cast<MainWindowControls&>(*this) = controls;
 
     // The background lies beneath every other control.
     Image1->lower();

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ContentRules.h"
-#include "Form.h"
+#include "content/rules/ContentRules.h"
+#include "controls/Form.h"
 
 class Image;
 class QGroupBox;
@@ -17,14 +17,25 @@ TMainForm* MainWindow(Language language);
 // What distinguishes the two main windows besides their descriptions.
 struct MainWindowLanguage {
     Language language;
-    const char* closeButton;  // "SpeedButton2" in the Russian window, "SpeedButton3" in the Kazakh one
-    int registerTag;          // the register window's tag when opened from here
+    int registerTag;  // the register window's tag when opened from here
+};
+
+// The controls of a main window's description that its code works with.
+struct MainWindowControls {
+    Image* Image1 = nullptr;
+    Image* Image2 = nullptr;
+    StatusBar* StatusBar1 = nullptr;
+    QToolButton* CloseButton = nullptr;   // SpeedButton2 in the Russian window, SpeedButton3 in the Kazakh one
+    QToolButton* SpeedButton1 = nullptr;  // the register button
+    QToolButton* test5 = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    TreeView* TreeView1 = nullptr;
 };
 
 // A main window: the hub of one language, with the status bar of the current user, the chapter
 // tree, the title page and the register, testing and close buttons. TForm2 and TForm8 differ in
 // their window descriptions and their MainWindowLanguage only.
-class TMainForm : public TForm {
+class TMainForm : public TForm, public MainWindowControls {
     Q_OBJECT
 
 public:
@@ -32,15 +43,6 @@ public:
 
     const MainWindowLanguage& Variant;
     QString ContentRoot;
-
-    Image* Image1 = nullptr;
-    Image* Image2 = nullptr;
-    StatusBar* StatusBar1 = nullptr;
-    QToolButton* CloseButton = nullptr;
-    QToolButton* SpeedButton1 = nullptr;  // the register button
-    QToolButton* test5 = nullptr;
-    QGroupBox* GroupBox1 = nullptr;
-    TreeView* TreeView1 = nullptr;
 
     void FormCreate() override;
     void TreeView1DblClick();
@@ -54,9 +56,9 @@ public:
     TViewer* Viewer() const;
 
 protected:
-    // Finds the described controls, fills the chapter tree and wires the handlers; called once the
+    // Takes the described controls, fills the chapter tree and wires the handlers; called once the
     // description is set up.
-    void bindControls();
+    void bindControls(const MainWindowControls& controls);
     void FormClose() override;
     void paintEvent(QPaintEvent* event) override;
 

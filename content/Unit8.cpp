@@ -1,10 +1,11 @@
 #include "Unit8.h"
 
 namespace {
-const MainWindowLanguage kKazakh{Language::Kazakh, "SpeedButton3", 2};
+const MainWindowLanguage kKazakh{Language::Kazakh, 2};
 }
 
 TForm8::TForm8() : TMainForm(kKazakh) {
     ui.setupUi(this);
-    bindControls();
+    bindControls(
+        {ui.Image1, ui.Image2, ui.StatusBar1, ui.SpeedButton3, ui.SpeedButton1, ui.test5, ui.GroupBox1, ui.TreeView1});
 }

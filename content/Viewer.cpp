@@ -6,18 +6,16 @@
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
-#include "CourseOutline.h"
+#include "content/rules/CourseOutline.h"
 #include "CoursePage.h"
-#include "Desktop.h"
-#include "Failure.h"
-#include "Handler.h"
+#include "platform/Desktop.h"
+#include "platform/failure/Failure.h"
+#include "platform/Handler.h"
 #include "MainForm.h"
-#include "Trace.h"
-#include "Unit2.h"
-#include "Unit4.h"
-#include "Unit5.h"
-#include "Unit8.h"
-#include "WindowSet.h"
+#include "app/trace/Trace.h"
+#include "testing/Unit4.h"
+#include "data/Unit5.h"
+#include "app/WindowSet.h"
 
 TViewer::TViewer(Language language) : Variant(language) {
     setWindowFlags(Qt::Window);
@@ -115,6 +113,11 @@ void TViewer::svChange(QAction* item) {
     } else if (const int video = MenuVideo(tag)) {
         PlayVideo(ContentRoot, video);
     }
+}
+
+void PlayVideo(const QString& contentRoot, int video) {
+    // A missing video is the desktop's to report, as for any file it is asked to open.
+    platform::desktop().openWithDesktop(QUrl::fromLocalFile(QDir::cleanPath(VideoPath(contentRoot, video))));
 }
 
 void TViewer::N4Click() { StartTest(Variant); }

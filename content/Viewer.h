@@ -1,7 +1,7 @@
 #pragma once
 
-#include "ContentRules.h"
-#include "Form.h"
+#include "content/rules/ContentRules.h"
+#include "controls/Form.h"
 
 class QAction;
 class QMenuBar;
@@ -52,3 +52,6 @@ private:
 
     CoursePage* page_ = nullptr;
 };
+
+// Opens a video with the desktop's program for it (the desktop reports a video that is not there).
+void PlayVideo(const QString& contentRoot, int video);

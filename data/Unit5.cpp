@@ -1,11 +1,11 @@
 #include "Unit5.h"
 
-#include "Connection.h"
-#include "DataSet.h"
-#include "DataSource.h"
-#include "StatusBar.h"
-#include "Unit1.h"
-#include "WindowSet.h"
+#include "data/cursor/Connection.h"
+#include "data/cursor/DataSet.h"
+#include "data/cursor/DataSource.h"
+#include "controls/StatusBar.h"
+#include "app/Unit1.h"
+#include "app/WindowSet.h"
 
 TDataModule5::TDataModule5()
     : DataSource1(nullptr), DataSource2(nullptr), ADOTable1(nullptr), ADOTable2(nullptr), ADOConnection1(nullptr) {

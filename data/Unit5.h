@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "ContentRules.h"
+#include "content/rules/ContentRules.h"
 
 class Connection;
 class DataSet;

@@ -1,18 +1,17 @@
 #include "Unit6.h"
 
-#include "Handler.h"
-#include "Unit2.h"
+#include "platform/Handler.h"
+#include "content/MainForm.h"
 #include "Unit5.h"
-#include "Unit8.h"
-#include "WindowSet.h"
-#include "WindowShape.h"
+#include "app/WindowSet.h"
+#include "controls/WindowShape.h"
 
 using platform::handler;
 
 TForm6::TForm6() {
     setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setPlacement(Placement::CentreOverForm1);
+    setPlacement(Placement::CentreOverAnchor);
     // The data module is created before this window.
     if (DataModule5) {
         DBGrid1->setDataSource(DataModule5->DataSource2);

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Form.h"
+#include "controls/Form.h"
 #include "ui_Unit6.h"
 
 // The user register, shared by both languages: the users in a grid, an edit box for the current user's

@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "Desktop.h"
-#include "Failure.h"
+#include "platform/failure/Failure.h"
 
 namespace platform {
 

@@ -15,7 +15,7 @@
 #include <QWidget>
 #include <QWindow>
 
-#include "Failure.h"
+#include "platform/failure/Failure.h"
 
 namespace platform {
 

@@ -1,6 +1,6 @@
 #include "RecordingDesktop.h"
 
-#include "Failure.h"
+#include "platform/failure/Failure.h"
 
 namespace platform {
 

@@ -3,17 +3,15 @@
 #include <QStringList>
 #include <chrono>
 
-#include "DataSet.h"
-#include "Desktop.h"
-#include "Failure.h"
-#include "Handler.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit5.h"
+#include "data/cursor/DataSet.h"
+#include "platform/Desktop.h"
+#include "platform/failure/Failure.h"
+#include "platform/Handler.h"
+#include "content/MainForm.h"
+#include "content/Viewer.h"
+#include "data/Unit5.h"
 #include "Unit7.h"
-#include "Unit8.h"
-#include "Unit9.h"
-#include "WindowSet.h"
+#include "app/WindowSet.h"
 
 using platform::handler;
 
@@ -80,6 +78,22 @@ void LocateQuestion(int number) {
     Bank().locate(QStringLiteral("num"), number);
 }
 
+// The window a test started from, by the testing window's Tag; none for any other Tag.
+QWidget* OriginWindow(int tag) {
+    switch (tag) {
+        case RussianMainWindow:
+            return MainWindow(Language::Russian);
+        case RussianViewer:
+            return MainWindow(Language::Russian)->Viewer();
+        case KazakhMainWindow:
+            return MainWindow(Language::Kazakh);
+        case KazakhViewer:
+            return MainWindow(Language::Kazakh)->Viewer();
+        default:
+            return nullptr;
+    }
+}
+
 }  // namespace
 
 int DrawWindowStart(std::mt19937& generator) {
@@ -93,7 +107,7 @@ void SetWindowStartSource(std::function<int()> source) {
 TForm4::TForm4() {
     setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setPlacement(Placement::CentreOverForm1);
+    setPlacement(Placement::CentreOverAnchor);
 
     connect(SpeedButton1, &QToolButton::clicked, this, handler(this, &TForm4::SpeedButton1Click));
     connect(SpeedButton2, &QToolButton::clicked, this, handler(this, &TForm4::SpeedButton2Click));
@@ -126,13 +140,13 @@ void TForm4::ShowCounter(int position) { Label1->setText(QString::number(positio
 void StartTest(Language language) {
     const bool kazakh = language == Language::Kazakh;
     // The origin follows the main window: while its viewer is open the main window is hidden.
-    QWidget* main = kazakh ? static_cast<QWidget*>(Form8) : Form2;
+    TMainForm* main = MainWindow(language);
     if (main->isVisible()) {
         main->hide();
-        Form4->Tag = kazakh ? 4 : 2;
+        Form4->Tag = kazakh ? KazakhMainWindow : RussianMainWindow;
     } else {
-        (kazakh ? static_cast<QWidget*>(Form9) : Form3)->hide();
-        Form4->Tag = kazakh ? 5 : 3;
+        main->Viewer()->hide();
+        Form4->Tag = kazakh ? KazakhViewer : RussianViewer;
     }
     if (kazakh) Form4->SpeedButton20->setText(QStringLiteral("Тесті аяќтау"));
     Form4->show();
@@ -226,20 +240,5 @@ void TForm4::FormHide() {
     WipeAnswerSheet();
     current_ = 1;
     if (Bank().isActive()) Bank().first();
-    switch (Tag) {
-        case 2:
-            Form2->show();
-            break;
-        case 3:
-            Form3->show();
-            break;
-        case 4:
-            Form8->show();
-            break;
-        case 5:
-            Form9->show();
-            break;
-        default:
-            break;
-    }
+    if (QWidget* origin = OriginWindow(Tag)) origin->show();
 }

@@ -4,9 +4,18 @@
 #include <functional>
 #include <random>
 
-#include "ContentRules.h"
-#include "Form.h"
+#include "content/rules/ContentRules.h"
+#include "controls/Form.h"
 #include "ui_Unit4.h"
+
+// Where a test was started from, kept as the testing window's Tag: the window hidden while the test
+// runs and shown again when the testing window closes.
+enum TestOrigin {
+    RussianMainWindow = 2,  // Form2
+    RussianViewer = 3,      // Form3
+    KazakhMainWindow = 4,   // Form8
+    KazakhViewer = 5,       // Form9
+};
 
 // The testing window: twenty consecutive questions of the chosen language's bank, answered by
 // clicking an answer text, then scored into the results window.
@@ -40,7 +49,7 @@ private:
     static constexpr int kQuestions = 20;
     static constexpr int kSlots = 400;
 
-    bool kazakh() const { return Tag == 4 || Tag == 5; }
+    bool kazakh() const { return Tag == KazakhMainWindow || Tag == KazakhViewer; }
     void Answer(const QString& letter);
     void ShowCounter(int position);
     QString& Slot(int number);

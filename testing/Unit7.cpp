@@ -2,10 +2,10 @@
 
 #include <QTextBlock>
 
-#include "Desktop.h"
-#include "Handler.h"
+#include "platform/Desktop.h"
+#include "platform/Handler.h"
 #include "Unit4.h"
-#include "WindowSet.h"
+#include "app/WindowSet.h"
 
 using platform::handler;
 
@@ -25,7 +25,7 @@ QUrl ResultsMailUrl() {
 TForm7::TForm7() {
     setupUi(this);
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
-    setPlacement(Placement::CentreOverForm1);
+    setPlacement(Placement::CentreOverAnchor);
 
     connect(BitBtn1, &QPushButton::clicked, this, handler(this, &TForm7::BitBtn1Click));
     connect(Button1, &QPushButton::clicked, this, handler(this, &TForm7::Button1Click));

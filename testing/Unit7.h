@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <QUrl>
 
-#include "Form.h"
+#include "controls/Form.h"
 #include "ui_Unit7.h"
 
 // The test results window: the results text, which can be printed, a fixed mail message to the

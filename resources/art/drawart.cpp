@@ -21,6 +21,7 @@
 #include <QString>
 #include <QVector>
 
+// libjpeg's header needs size_t and FILE declared before it: it stays after the headers above.
 #include <jpeglib.h>
 
 #include <algorithm>

@@ -4,18 +4,18 @@
 // user's do.
 #include <QtTest>
 
-#include "DBGrid.h"
-#include "DataSet.h"
-#include "Fixture.h"
-#include "Image.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit4.h"
-#include "Unit5.h"
-#include "Unit6.h"
-#include "Unit7.h"
-#include "WindowSet.h"
-#include "WindowSetGuard.h"
+#include "data/controls/DBGrid.h"
+#include "data/cursor/DataSet.h"
+#include "tests/common/Fixture.h"
+#include "controls/Image.h"
+#include "app/Unit1.h"
+#include "content/Unit2.h"
+#include "testing/Unit4.h"
+#include "data/Unit5.h"
+#include "data/Unit6.h"
+#include "testing/Unit7.h"
+#include "app/WindowSet.h"
+#include "tests/common/WindowSetGuard.h"
 
 using fixture::CourseRoot;
 

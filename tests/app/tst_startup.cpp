@@ -1,19 +1,19 @@
 // The window set, the placement of windows at their first showing, and closing.
 #include <QtTest>
 
-#include "DataSet.h"
-#include "Fixture.h"
-#include "Form.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit4.h"
-#include "Unit5.h"
-#include "Unit6.h"
-#include "Unit7.h"
-#include "Unit8.h"
-#include "Unit9.h"
-#include "WindowSetGuard.h"
+#include "data/cursor/DataSet.h"
+#include "tests/common/Fixture.h"
+#include "controls/Form.h"
+#include "app/Unit1.h"
+#include "content/Unit2.h"
+#include "content/Unit3.h"
+#include "testing/Unit4.h"
+#include "data/Unit5.h"
+#include "data/Unit6.h"
+#include "testing/Unit7.h"
+#include "content/Unit8.h"
+#include "content/Unit9.h"
+#include "tests/common/WindowSetGuard.h"
 
 using fixture::CourseRoot;
 

@@ -14,16 +14,16 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include "DBText.h"
-#include "Fixture.h"
-#include "StatusBar.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit4.h"
-#include "Unit6.h"
-#include "Unit7.h"
-#include "Unit8.h"
-#include "WindowSetGuard.h"
+#include "data/controls/DBText.h"
+#include "tests/common/Fixture.h"
+#include "controls/StatusBar.h"
+#include "app/Unit1.h"
+#include "content/Unit2.h"
+#include "testing/Unit4.h"
+#include "data/Unit6.h"
+#include "testing/Unit7.h"
+#include "content/Unit8.h"
+#include "tests/common/WindowSetGuard.h"
 
 using fixture::CourseRoot;
 

@@ -2,16 +2,16 @@
 // picture, and moving a window by its pictures.
 #include <QtTest>
 
-#include "Fixture.h"
-#include "Handler.h"
-#include "Image.h"
-#include "TreeView.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit6.h"
-#include "Unit8.h"
-#include "WindowSetGuard.h"
-#include "WindowShape.h"
+#include "tests/common/Fixture.h"
+#include "platform/Handler.h"
+#include "controls/Image.h"
+#include "controls/TreeView.h"
+#include "app/Unit1.h"
+#include "content/Unit2.h"
+#include "data/Unit6.h"
+#include "content/Unit8.h"
+#include "tests/common/WindowSetGuard.h"
+#include "controls/WindowShape.h"
 
 using fixture::CourseRoot;
 

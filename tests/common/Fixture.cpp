@@ -11,7 +11,9 @@
 #include <QUrl>
 #include <QUuid>
 
-#include "Connection.h"
+#include "data/cursor/Connection.h"
+#include "tools/coursedb/CourseFile.h"
+#include "tools/coursedb/ServerPush.h"
 
 namespace {
 // As the program does in main: the browser engine needs a shared GL context set before the

@@ -4,7 +4,7 @@
 #include <QString>
 #include <QTemporaryDir>
 
-#include "CourseDb.h"
+#include "tools/coursedb/CourseDb.h"
 
 // A small content root in a temporary directory: Base/test.db made by the same code as the demo
 // course's database, with a few rows in each table; or, for the lab's shared database, the same

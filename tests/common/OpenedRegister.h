@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Connection.h"
-#include "DataSet.h"
+#include "data/cursor/Connection.h"
+#include "data/cursor/DataSet.h"
 #include "Fixture.h"
 
 namespace fixture {

@@ -8,14 +8,14 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-#include "Fixture.h"
-#include "PageScript.h"
-#include "StatusBar.h"
-#include "TreeView.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "WindowSetGuard.h"
+#include "tests/common/Fixture.h"
+#include "tests/common/PageScript.h"
+#include "controls/StatusBar.h"
+#include "controls/TreeView.h"
+#include "app/Unit1.h"
+#include "content/Unit2.h"
+#include "content/Unit3.h"
+#include "tests/common/WindowSetGuard.h"
 
 using fixture::CourseRoot;
 

@@ -1,8 +1,8 @@
 // Page, section and video addresses.
 #include <QtTest>
 
-#include "ContentRules.h"
-#include "Failure.h"
+#include "content/rules/ContentRules.h"
+#include "platform/failure/Failure.h"
 
 class TestContentRules : public QObject {
     Q_OBJECT

@@ -8,18 +8,18 @@
 #include <QSqlQuery>
 #include <QWebEngineView>
 
-#include "DataSet.h"
-#include "Fixture.h"
-#include "Form.h"
-#include "StatusBar.h"
-#include "TreeView.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit5.h"
-#include "Unit8.h"
-#include "Unit9.h"
-#include "WindowSetGuard.h"
+#include "data/cursor/DataSet.h"
+#include "tests/common/Fixture.h"
+#include "controls/Form.h"
+#include "controls/StatusBar.h"
+#include "controls/TreeView.h"
+#include "app/Unit1.h"
+#include "content/Unit2.h"
+#include "content/Unit3.h"
+#include "data/Unit5.h"
+#include "content/Unit8.h"
+#include "content/Unit9.h"
+#include "tests/common/WindowSetGuard.h"
 
 using fixture::CourseRoot;
 using namespace Qt::StringLiterals;

@@ -11,11 +11,11 @@
 #include <QWebEngineView>
 #include <QtTest>
 
-#include "Fixture.h"
-#include "PageScript.h"
-#include "Unit1.h"
-#include "Unit3.h"
-#include "WindowSetGuard.h"
+#include "tests/common/Fixture.h"
+#include "tests/common/PageScript.h"
+#include "app/Unit1.h"
+#include "content/Unit3.h"
+#include "tests/common/WindowSetGuard.h"
 
 using fixture::CourseRoot;
 

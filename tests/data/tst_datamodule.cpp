@@ -2,14 +2,15 @@
 // chapter record.
 #include <QtTest>
 
-#include "DataSet.h"
-#include "Fixture.h"
-#include "StatusBar.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit5.h"
-#include "Unit8.h"
-#include "WindowSetGuard.h"
+#include "data/cursor/DataSet.h"
+#include "tests/common/Fixture.h"
+#include "controls/StatusBar.h"
+#include "app/Unit1.h"
+#include "content/Unit2.h"
+#include "data/Unit5.h"
+#include "content/Unit8.h"
+#include "tests/common/WindowSetGuard.h"
+#include "tools/coursedb/CourseFile.h"
 
 using fixture::CourseRoot;
 

@@ -6,11 +6,11 @@
 #include <QSqlQuery>
 #include <QUuid>
 
-#include "Connection.h"
-#include "DataSet.h"
-#include "Failure.h"
-#include "Fixture.h"
-#include "OpenedRegister.h"
+#include "data/cursor/Connection.h"
+#include "data/cursor/DataSet.h"
+#include "platform/failure/Failure.h"
+#include "tests/common/Fixture.h"
+#include "tests/common/OpenedRegister.h"
 
 using fixture::CourseRoot;
 using Opened = fixture::OpenedRegister;

@@ -6,19 +6,19 @@
 #include <QToolButton>
 #include <QtTest>
 
-#include "DBEdit.h"
-#include "DBGrid.h"
-#include "DBNavigator.h"
-#include "DataSet.h"
-#include "Fixture.h"
-#include "Form.h"
-#include "StatusBar.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit5.h"
-#include "Unit6.h"
-#include "Unit8.h"
-#include "WindowSetGuard.h"
+#include "data/controls/DBEdit.h"
+#include "data/controls/DBGrid.h"
+#include "data/controls/DBNavigator.h"
+#include "data/cursor/DataSet.h"
+#include "tests/common/Fixture.h"
+#include "controls/Form.h"
+#include "controls/StatusBar.h"
+#include "app/Unit1.h"
+#include "content/Unit2.h"
+#include "data/Unit5.h"
+#include "data/Unit6.h"
+#include "content/Unit8.h"
+#include "tests/common/WindowSetGuard.h"
 
 using fixture::CourseRoot;
 using Nav = DBNavigator::Button;

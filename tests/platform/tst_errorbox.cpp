@@ -6,10 +6,10 @@
 #include <QLabel>
 #include <QMessageBox>
 
-#include "Failure.h"
-#include "Handler.h"
-#include "QtDesktop.h"
-#include "RecordingDesktop.h"
+#include "platform/failure/Failure.h"
+#include "platform/Handler.h"
+#include "platform/QtDesktop.h"
+#include "platform/RecordingDesktop.h"
 
 class TestErrorBox : public QObject {
     Q_OBJECT

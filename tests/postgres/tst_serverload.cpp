@@ -12,8 +12,8 @@
 #include <QtTest>
 
 #include "ClientRun.h"
-#include "Connection.h"
-#include "Fixture.h"
+#include "data/cursor/Connection.h"
+#include "tests/common/Fixture.h"
 
 using fixture::CourseRoot;
 

@@ -11,17 +11,18 @@
 #include <QUuid>
 #include <QtTest>
 
-#include "Connection.h"
-#include "CourseDb.h"
-#include "DataSet.h"
-#include "Fixture.h"
-#include "StatusBar.h"
-#include "TreeView.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit5.h"
-#include "WindowSetGuard.h"
+#include "data/cursor/Connection.h"
+#include "tools/coursedb/CourseFile.h"
+#include "tools/coursedb/ServerPush.h"
+#include "data/cursor/DataSet.h"
+#include "tests/common/Fixture.h"
+#include "controls/StatusBar.h"
+#include "controls/TreeView.h"
+#include "app/Unit1.h"
+#include "content/Unit2.h"
+#include "content/Unit3.h"
+#include "data/Unit5.h"
+#include "tests/common/WindowSetGuard.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QString>
 
-#include "ContentRules.h"
-#include "Failure.h"
+#include "content/rules/ContentRules.h"
+#include "platform/failure/Failure.h"
 
 // The rule every page and section address keeps, whatever the page name: the address, made absolute
 // and cleaned, lies inside the language's directory under the content root, and so does the file

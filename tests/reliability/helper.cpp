@@ -16,9 +16,9 @@
 #include <iostream>
 #include <string>
 
-#include "Connection.h"
-#include "DataSet.h"
-#include "Failure.h"
+#include "data/cursor/Connection.h"
+#include "data/cursor/DataSet.h"
+#include "platform/failure/Failure.h"
 
 namespace {
 

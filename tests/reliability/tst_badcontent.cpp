@@ -12,21 +12,21 @@
 #include <QWebEnginePage>
 #include <QWebEngineView>
 
-#include "../testing/TestRun.h"
-#include "CourseDb.h"
-#include "DBNavigator.h"
-#include "DataSet.h"
-#include "Fixture.h"
-#include "PageScript.h"
-#include "StatusBar.h"
-#include "TreeView.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit5.h"
-#include "Unit6.h"
-#include "Unit8.h"
-#include "Unit9.h"
-#include "WindowSetGuard.h"
+#include "tests/testing/TestRun.h"
+#include "tools/coursedb/CourseFile.h"
+#include "data/controls/DBNavigator.h"
+#include "data/cursor/DataSet.h"
+#include "tests/common/Fixture.h"
+#include "tests/common/PageScript.h"
+#include "controls/StatusBar.h"
+#include "controls/TreeView.h"
+#include "content/Unit2.h"
+#include "content/Unit3.h"
+#include "data/Unit5.h"
+#include "data/Unit6.h"
+#include "content/Unit8.h"
+#include "content/Unit9.h"
+#include "tests/common/WindowSetGuard.h"
 
 using namespace testrun;
 

@@ -4,10 +4,10 @@
 
 #include <QRandomGenerator>
 
-#include "../testing/TestRun.h"
-#include "Fixture.h"
-#include "Unit2.h"
-#include "WindowSetGuard.h"
+#include "tests/testing/TestRun.h"
+#include "tests/common/Fixture.h"
+#include "content/Unit2.h"
+#include "tests/common/WindowSetGuard.h"
 
 using fixture::CourseRoot;
 using namespace testrun;

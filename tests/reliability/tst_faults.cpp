@@ -9,12 +9,12 @@
 #include <QSqlQuery>
 #include <QUuid>
 
-#include "Connection.h"
-#include "DataSet.h"
-#include "Fixture.h"
-#include "OpenedRegister.h"
-#include "Handler.h"
-#include "RecordingDesktop.h"
+#include "data/cursor/Connection.h"
+#include "data/cursor/DataSet.h"
+#include "tests/common/Fixture.h"
+#include "tests/common/OpenedRegister.h"
+#include "platform/Handler.h"
+#include "platform/RecordingDesktop.h"
 
 using fixture::CourseRoot;
 using Opened = fixture::OpenedRegister;

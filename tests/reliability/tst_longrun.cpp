@@ -11,15 +11,15 @@
 #include <cstdlib>
 #include <memory>
 
-#include "../testing/TestRun.h"
-#include "CourseOutline.h"
-#include "Fixture.h"
-#include "StatusBar.h"
-#include "TreeView.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit5.h"
-#include "WindowSetGuard.h"
+#include "tests/testing/TestRun.h"
+#include "content/rules/CourseOutline.h"
+#include "tests/common/Fixture.h"
+#include "controls/StatusBar.h"
+#include "controls/TreeView.h"
+#include "content/Unit2.h"
+#include "content/Unit3.h"
+#include "data/Unit5.h"
+#include "tests/common/WindowSetGuard.h"
 
 // Under AddressSanitizer a freed block waits in its quarantine (256 MB by default) before it is
 // used again, and every heap page touched has shadow pages of its own, so the resident figure grows

@@ -1,8 +1,8 @@
 // The pictures in resources/images as the windows rely on them: mask outlines and pixel counts, controls on
 // kept pixels, faces white wherever their mask cuts, the emblem and the icons.
 
-#include "maskregion.h"
-#include "shapingtest.h"
+#include "app/shaping/MaskRegion.h"
+#include "ShapingTest.h"
 
 #include <QColor>
 #include <QSet>

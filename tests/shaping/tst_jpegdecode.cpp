@@ -1,9 +1,10 @@
-#include "jpegdecode.h"
-#include "shapingtest.h"
+#include "app/shaping/JpegDecode.h"
+#include "ShapingTest.h"
 
 #include <QColor>
 #include <QTest>
 
+// libjpeg's header needs size_t and FILE declared before it: it stays after the headers above.
 #include <jpeglib.h>
 
 #include <algorithm>

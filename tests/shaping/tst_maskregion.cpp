@@ -1,5 +1,5 @@
-#include "maskregion.h"
-#include "shapingtest.h"
+#include "app/shaping/MaskRegion.h"
+#include "ShapingTest.h"
 
 #include <QTemporaryDir>
 #include <QTest>

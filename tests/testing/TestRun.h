@@ -6,13 +6,13 @@
 
 #include <QtTest>
 
-#include "DBMemo.h"
-#include "DBText.h"
-#include "Fixture.h"
-#include "Unit1.h"
-#include "Unit4.h"
-#include "Unit7.h"
-#include "WindowSet.h"
+#include "data/controls/DBMemo.h"
+#include "data/controls/DBText.h"
+#include "tests/common/Fixture.h"
+#include "app/Unit1.h"
+#include "testing/Unit4.h"
+#include "testing/Unit7.h"
+#include "app/WindowSet.h"
 
 namespace testrun {
 

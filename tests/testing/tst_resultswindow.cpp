@@ -4,10 +4,10 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
-#include "Desktop.h"
-#include "QtDesktop.h"
+#include "platform/Desktop.h"
+#include "platform/QtDesktop.h"
 #include "TestRun.h"
-#include "WindowSetGuard.h"
+#include "tests/common/WindowSetGuard.h"
 
 using namespace testrun;
 using fixture::CourseRoot;

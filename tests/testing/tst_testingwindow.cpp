@@ -6,14 +6,14 @@
 #include <QtTest>
 #include <map>
 
-#include "DataSet.h"
+#include "data/cursor/DataSet.h"
 #include "TestRun.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit5.h"
-#include "Unit8.h"
-#include "Unit9.h"
-#include "WindowSetGuard.h"
+#include "content/Unit2.h"
+#include "content/Unit3.h"
+#include "data/Unit5.h"
+#include "content/Unit8.h"
+#include "content/Unit9.h"
+#include "tests/common/WindowSetGuard.h"
 
 using namespace testrun;
 using fixture::CourseRoot;

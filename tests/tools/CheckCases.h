@@ -8,9 +8,9 @@
 #include <QString>
 #include <QStringList>
 
-#include "ContentRules.h"
-#include "CourseOutline.h"
-#include "Fixture.h"
+#include "content/rules/ContentRules.h"
+#include "content/rules/CourseOutline.h"
+#include "tests/common/Fixture.h"
 #include "RunCoursedb.h"
 
 // Every page the chapter trees and week menus name, each with sections a1 to a3, the five videos,

@@ -13,8 +13,8 @@
 #include <QTest>
 #include <QUuid>
 
-#include "Connection.h"
-#include "Fixture.h"
+#include "data/cursor/Connection.h"
+#include "tests/common/Fixture.h"
 
 // Runs the coursedb program and keeps what it said.
 struct CoursedbRun {

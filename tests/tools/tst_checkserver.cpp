@@ -6,7 +6,7 @@
 #include <QtTest>
 
 #include "CheckCases.h"
-#include "CourseDb.h"
+#include "tools/coursedb/Csv.h"
 
 namespace {
 

@@ -3,8 +3,10 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
-#include "CourseDb.h"
-#include "Fixture.h"
+#include "tools/coursedb/CourseDb.h"
+#include "tools/coursedb/CourseFile.h"
+#include "tools/coursedb/Csv.h"
+#include "tests/common/Fixture.h"
 #include "RunCoursedb.h"
 
 namespace {

@@ -10,8 +10,9 @@
 #include <QUrl>
 #include <QtTest>
 
-#include "CourseDb.h"
-#include "Fixture.h"
+#include "tools/coursedb/CourseDb.h"
+#include "tools/coursedb/ServerPush.h"
+#include "tests/common/Fixture.h"
 #include "RunCoursedb.h"
 
 namespace {

@@ -1,0 +1,148 @@
+#include "ServerPush.h"
+
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include "CourseFile.h"
+#include "platform/failure/Failure.h"
+
+using platform::Failure;
+
+namespace coursedb {
+
+// The tables of the server database, in the schema the connection works in.
+QStringList serverTables(const QSqlDatabase& db) {
+    QSqlQuery query(db);
+    exec(query, QStringLiteral("SELECT table_name FROM information_schema.tables WHERE table_schema = "
+                               "current_schema() AND table_type = 'BASE TABLE' ORDER BY table_name"));
+    QStringList tables;
+    while (query.next()) tables << query.value(0).toString();
+    return tables;
+}
+
+Table readServerTable(const QString& address, const QString& tableName) {
+    ServerConnection connection(address);
+    const QStringList tables = serverTables(connection.db());
+    const QString name = findName(tables, tableName);
+    if (name.isEmpty())
+        throw Failure(QStringLiteral("%1 has no table %2 (its tables: %3)")
+                          .arg(WithoutPassword(address), tableName, tables.join(u", ")));
+    QSqlQuery query(connection.db());
+    query.setForwardOnly(true);
+    exec(query, QStringLiteral("SELECT * FROM %1 WHERE false").arg(quoteIdentifier(name)));
+    QList<int> columns;
+    Table table{name, {}, {}};
+    for (int i = 0; i < query.record().count(); ++i) {
+        if (::Connection::isRowKey(query.record().fieldName(i))) {
+            columns.prepend(i);
+        } else {
+            columns << i;
+            table.fields << query.record().fieldName(i);
+        }
+    }
+    if (columns.size() == table.fields.size())
+        throw Failure(QStringLiteral("%1, table %2: no column %3, by which the textbook tells rows apart and keeps "
+                                     "their order (coursedb push makes it)")
+                          .arg(WithoutPassword(address), name, ::Connection::rowKey()));
+    exec(query, QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(quoteIdentifier(name), ::Connection::rowKey()));
+    while (query.next()) {
+        QStringList row;
+        for (int i = 1; i < columns.size(); ++i) {
+            const QVariant value = query.value(columns[i]);
+            row << (value.isNull() ? QString() : value.toString());
+        }
+        table.rows << row;
+    }
+    return table;
+}
+
+namespace {
+
+// The server's type for a column SQLite declares so, after SQLite's own rules of type affinity.
+QString serverType(const QString& declared) {
+    const QString type = declared.toUpper();
+    if (type.contains(QStringLiteral("INT"))) return QStringLiteral("bigint");
+    if (type.contains(QStringLiteral("CHAR")) || type.contains(QStringLiteral("CLOB")) ||
+        type.contains(QStringLiteral("TEXT")))
+        return QStringLiteral("text");
+    if (type.contains(QStringLiteral("BLOB"))) return QStringLiteral("bytea");
+    if (type.contains(QStringLiteral("REAL")) || type.contains(QStringLiteral("FLOA")) ||
+        type.contains(QStringLiteral("DOUB")))
+        return QStringLiteral("double precision");
+    return QStringLiteral("text");
+}
+
+}  // namespace
+
+void PushDatabase(const QString& path, const QString& address, bool replace, const Progress& progress) {
+    requireDatabaseFile(path);
+    Connection source(path, Connection::ReadOnly);
+    const QStringList tables = tablesOf(source);
+    if (tables.isEmpty()) throw Failure(QStringLiteral("%1 holds no tables").arg(path));
+
+    ServerConnection target(address);
+    QSqlDatabase db = target.db();
+    const QStringList existing = serverTables(db);
+    for (const QString& table : tables)
+        if (existing.contains(table) && !replace)
+            throw Failure(QStringLiteral("%1 already has a table %2; give --force to replace it")
+                              .arg(WithoutPassword(address), table));
+
+    QSqlQuery query(db);
+    // Outlives the transaction: the server frees a prepared statement only outside a failed one.
+    QSqlQuery insert(db);
+    exec(query, QStringLiteral("BEGIN"));
+    try {
+        for (const QString& table : tables) {
+            // The source's fields and their declared types, its own rowid left out.
+            QSqlQuery info(source.db());
+            exec(info, QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(table)));
+            QStringList fields, columns, marks{QStringLiteral("?")};
+            while (info.next()) {
+                const QString field = info.value(1).toString();
+                if (::Connection::isRowKey(field)) continue;
+                fields << quoteIdentifier(field);
+                columns << quoteIdentifier(field) + u' ' + serverType(info.value(2).toString());
+                marks << QStringLiteral("?");
+            }
+            if (replace) exec(query, QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoteIdentifier(table)));
+            exec(query, QStringLiteral("CREATE TABLE %1 (%2 bigint GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY, %3)")
+                            .arg(quoteIdentifier(table), ::Connection::rowKey(), columns.join(u", ")));
+
+            QSqlQuery count(source.db());
+            exec(count, QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(table)));
+            const qint64 total = count.next() ? count.value(0).toLongLong() : -1;
+            QSqlQuery rows(source.db());
+            rows.setForwardOnly(true);
+            exec(rows, QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid")
+                           .arg(fields.join(u", "), quoteIdentifier(table)));
+            if (!insert.prepare(
+                    QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (%4)")
+                        .arg(quoteIdentifier(table), ::Connection::rowKey(), fields.join(u", "), marks.join(u", "))))
+                throw Failure(insert.lastError().databaseText());
+            qint64 done = 0;
+            while (rows.next()) {
+                for (int i = 0; i <= fields.size(); ++i) insert.addBindValue(rows.value(i));
+                if (!insert.exec())
+                    throw Failure(QStringLiteral("%1, record %2: %3")
+                                      .arg(table)
+                                      .arg(done + 1)
+                                      .arg(insert.lastError().databaseText().trimmed()));
+                // Counted whether told or not: a failure names the record by it.
+                if (++done % 100 == 0 && done < total && progress) progress(done, total);
+            }
+            if (progress) progress(total, total);
+            // New rows the textbook stores are numbered after the copied ones.
+            exec(query, QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
+                                       "coalesce((SELECT max(%2) FROM %1), 0) + 1, false)")
+                            .arg(quoteIdentifier(table), ::Connection::rowKey()));
+        }
+        exec(query, QStringLiteral("COMMIT"));
+    } catch (...) {
+        query.exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+}  // namespace coursedb
