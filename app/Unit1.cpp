@@ -4,15 +4,14 @@
 #include <QTimer>
 
 #include "BrowserWarmUp.h"
+#include "WindowSet.h"
 #include "app/trace/Trace.h"
-
-#include "platform/Desktop.h"
-#include "platform/Handler.h"
-#include "controls/Pictures.h"
 #include "content/MainForm.h"
 #include "content/Viewer.h"
+#include "controls/Pictures.h"
 #include "data/Unit5.h"
-#include "WindowSet.h"
+#include "platform/Desktop.h"
+#include "platform/Handler.h"
 
 using platform::handler;
 

@@ -2,17 +2,17 @@
 
 #include <QtGlobal>
 
-#include "platform/Fonts.h"
-#include "platform/Handler.h"
 #include "Unit1.h"
 #include "content/Unit2.h"
 #include "content/Unit3.h"
-#include "testing/Unit4.h"
-#include "data/Unit5.h"
-#include "data/Unit6.h"
-#include "testing/Unit7.h"
 #include "content/Unit8.h"
 #include "content/Unit9.h"
+#include "data/Unit5.h"
+#include "data/Unit6.h"
+#include "platform/Fonts.h"
+#include "platform/Handler.h"
+#include "testing/Unit4.h"
+#include "testing/Unit7.h"
 
 TForm1* Form1 = nullptr;
 TForm2* Form2 = nullptr;

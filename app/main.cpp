@@ -1,11 +1,12 @@
-#include <QApplication>
-#include <cstdio>
 #include <unistd.h>
 
+#include <QApplication>
+#include <cstdio>
+
 #include "BrowserWarmUp.h"
-#include "platform/Desktop.h"
 #include "Unit1.h"
 #include "WindowSet.h"
+#include "platform/Desktop.h"
 
 int main(int argc, char* argv[]) {
     // The browser engine refuses to start as root unless its sandbox is off; whoever runs it so

@@ -34,20 +34,20 @@
 #include <functional>
 
 #include "BareWindow.h"
-#include "tests/postgres/ClientRun.h"
+#include "app/Unit1.h"
+#include "app/WindowSet.h"
+#include "app/shaping/MaskRegion.h"
+#include "content/MainForm.h"
+#include "content/Unit2.h"
+#include "controls/StatusBar.h"
+#include "data/Unit5.h"
+#include "data/Unit6.h"
 #include "data/cursor/Connection.h"
+#include "data/cursor/DataSet.h"
+#include "tests/postgres/ClientRun.h"
 #include "tools/coursedb/CourseDb.h"
 #include "tools/coursedb/CourseFile.h"
 #include "tools/coursedb/ServerPush.h"
-#include "data/cursor/DataSet.h"
-#include "content/MainForm.h"
-#include "controls/StatusBar.h"
-#include "app/Unit1.h"
-#include "content/Unit2.h"
-#include "data/Unit5.h"
-#include "data/Unit6.h"
-#include "app/WindowSet.h"
-#include "app/shaping/MaskRegion.h"
 
 // The pictures are compiled into the windows library; Qt's macro must not stand in a namespace.
 static void initPictures() { Q_INIT_RESOURCE(images); }
@@ -247,7 +247,8 @@ int serverChapter(const QString& server, const QString& root, int reps, int ops)
             fail(probe.lastError().text());
         const QVariant otherRow = probe.value(0);
         QSqlQuery update(db);
-        if (!update.prepare(QStringLiteral("UPDATE user1 SET glava = ? WHERE rowid = ?"))) fail(update.lastError().text());
+        if (!update.prepare(QStringLiteral("UPDATE user1 SET glava = ? WHERE rowid = ?")))
+            fail(update.lastError().text());
         const QString texts[] = {QStringLiteral("1 НеделяЛекция"), QStringLiteral("2 НеделяПрактическая работа №2")};
         int turn = 0;
         for (int rep = 0; rep < reps; ++rep) {

@@ -3,24 +3,24 @@
 #include <QGroupBox>
 #include <QToolButton>
 
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit8.h"
+#include "Unit9.h"
+#include "app/Unit1.h"
+#include "app/WindowSet.h"
+#include "app/trace/Trace.h"
 #include "content/rules/CourseOutline.h"
-#include "platform/Desktop.h"
-#include "platform/Handler.h"
 #include "controls/Image.h"
 #include "controls/Pictures.h"
 #include "controls/StatusBar.h"
-#include "app/trace/Trace.h"
 #include "controls/TreeView.h"
-#include "app/Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "testing/Unit4.h"
+#include "controls/WindowShape.h"
 #include "data/Unit5.h"
 #include "data/Unit6.h"
-#include "Unit8.h"
-#include "Unit9.h"
-#include "app/WindowSet.h"
-#include "controls/WindowShape.h"
+#include "platform/Desktop.h"
+#include "platform/Handler.h"
+#include "testing/Unit4.h"
 
 using platform::handler;
 

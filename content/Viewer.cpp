@@ -6,16 +6,16 @@
 #include <QVBoxLayout>
 #include <QWebEngineView>
 
-#include "content/rules/CourseOutline.h"
 #include "CoursePage.h"
-#include "platform/Desktop.h"
-#include "platform/failure/Failure.h"
-#include "platform/Handler.h"
 #include "MainForm.h"
-#include "app/trace/Trace.h"
-#include "testing/Unit4.h"
-#include "data/Unit5.h"
 #include "app/WindowSet.h"
+#include "app/trace/Trace.h"
+#include "content/rules/CourseOutline.h"
+#include "data/Unit5.h"
+#include "platform/Desktop.h"
+#include "platform/Handler.h"
+#include "platform/failure/Failure.h"
+#include "testing/Unit4.h"
 
 TViewer::TViewer(Language language) : Variant(language) {
     setWindowFlags(Qt::Window);
@@ -137,6 +137,4 @@ void TViewer::FormResize() {
     WebBrowser1->resize(outer.width() - 10, outer.height() - 80);
 }
 
-void TViewer::FormClose() {
-    MainWindow(Variant)->show();
-}
+void TViewer::FormClose() { MainWindow(Variant)->show(); }

@@ -10,8 +10,8 @@ class TForm : public QWidget {
 
 public:
     enum class Placement {
-        None,             // placed by its own code
-        CentreOnScreen,   // the language window
+        None,              // placed by its own code
+        CentreOnScreen,    // the language window
         CentreOverAnchor,  // every other window that centres itself: over the anchor window
     };
 

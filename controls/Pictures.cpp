@@ -2,10 +2,10 @@
 
 #include <QFile>
 
-#include "platform/failure/Failure.h"
-#include "platform/Handler.h"
 #include "Image.h"
 #include "app/shaping/JpegDecode.h"
+#include "platform/Handler.h"
+#include "platform/failure/Failure.h"
 
 QImage LoadJpegPicture(const QString& resource) {
     QFile file(resource);

@@ -1,11 +1,11 @@
 #include "Unit5.h"
 
+#include "app/Unit1.h"
+#include "app/WindowSet.h"
+#include "controls/StatusBar.h"
 #include "data/cursor/Connection.h"
 #include "data/cursor/DataSet.h"
 #include "data/cursor/DataSource.h"
-#include "controls/StatusBar.h"
-#include "app/Unit1.h"
-#include "app/WindowSet.h"
 
 TDataModule5::TDataModule5()
     : DataSource1(nullptr), DataSource2(nullptr), ADOTable1(nullptr), ADOTable2(nullptr), ADOConnection1(nullptr) {
@@ -20,9 +20,7 @@ TDataModule5::TDataModule5()
 
 TDataModule5::~TDataModule5() = default;
 
-QString CourseDatabasePath(const QString& contentRoot) {
-    return contentRoot + QStringLiteral("/Base/test.db");
-}
+QString CourseDatabasePath(const QString& contentRoot) { return contentRoot + QStringLiteral("/Base/test.db"); }
 
 QString CourseDatabaseAddress(const QString& contentRoot) {
     const QString shared = qEnvironmentVariable("TEXTBOOK_DATABASE").trimmed();

@@ -1,10 +1,10 @@
 #include "Unit6.h"
 
-#include "platform/Handler.h"
-#include "content/MainForm.h"
 #include "Unit5.h"
 #include "app/WindowSet.h"
+#include "content/MainForm.h"
 #include "controls/WindowShape.h"
+#include "platform/Handler.h"
 
 using platform::handler;
 

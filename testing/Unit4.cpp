@@ -3,15 +3,15 @@
 #include <QStringList>
 #include <chrono>
 
-#include "data/cursor/DataSet.h"
-#include "platform/Desktop.h"
-#include "platform/failure/Failure.h"
-#include "platform/Handler.h"
+#include "Unit7.h"
+#include "app/WindowSet.h"
 #include "content/MainForm.h"
 #include "content/Viewer.h"
 #include "data/Unit5.h"
-#include "Unit7.h"
-#include "app/WindowSet.h"
+#include "data/cursor/DataSet.h"
+#include "platform/Desktop.h"
+#include "platform/Handler.h"
+#include "platform/failure/Failure.h"
 
 using platform::handler;
 

@@ -2,10 +2,10 @@
 
 #include <QTextBlock>
 
-#include "platform/Desktop.h"
-#include "platform/Handler.h"
 #include "Unit4.h"
 #include "app/WindowSet.h"
+#include "platform/Desktop.h"
+#include "platform/Handler.h"
 
 using platform::handler;
 

@@ -1,9 +1,10 @@
 #pragma once
 
+#include <time.h>
+
 #include <QString>
 #include <cstdio>
 #include <cstdlib>
-#include <time.h>
 
 // What every part of the driver shares: the clock the programs write into their traces, and the
 // ways to tell the user something or to give up.
@@ -25,4 +26,3 @@ inline void note(const QString& text) {
     std::fprintf(stderr, "  %s\n", qPrintable(text));
     std::fflush(stderr);
 }
-

@@ -52,4 +52,3 @@ QByteArray commandOf(pid_t pid) {
     QFile file(QStringLiteral("/proc/%1/comm").arg(pid));
     return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : QByteArray();
 }
-

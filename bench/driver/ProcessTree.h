@@ -1,8 +1,9 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <QByteArray>
 #include <QList>
-#include <sys/types.h>
 
 // A program's process tree and its memory, read from /proc.
 

@@ -85,8 +85,7 @@ std::optional<QPoint> XSession::find(const QString& wanted) {
     if (!XQueryTree(display_, DefaultRootWindow(display_), &root, &parent, &children, &count)) return found;
     for (unsigned int i = 0; i < count && !found; ++i) {
         XWindowAttributes attributes{};
-        if (!XGetWindowAttributes(display_, children[i], &attributes) || attributes.map_state != IsViewable)
-            continue;
+        if (!XGetWindowAttributes(display_, children[i], &attributes) || attributes.map_state != IsViewable) continue;
         if (title(children[i]) == wanted) found = QPoint(attributes.x, attributes.y);
     }
     if (children) XFree(children);

@@ -4,17 +4,17 @@
 // user's do.
 #include <QtTest>
 
-#include "data/controls/DBGrid.h"
-#include "data/cursor/DataSet.h"
-#include "tests/common/Fixture.h"
-#include "controls/Image.h"
 #include "app/Unit1.h"
+#include "app/WindowSet.h"
 #include "content/Unit2.h"
-#include "testing/Unit4.h"
+#include "controls/Image.h"
 #include "data/Unit5.h"
 #include "data/Unit6.h"
+#include "data/controls/DBGrid.h"
+#include "data/cursor/DataSet.h"
+#include "testing/Unit4.h"
 #include "testing/Unit7.h"
-#include "app/WindowSet.h"
+#include "tests/common/Fixture.h"
 #include "tests/common/WindowSetGuard.h"
 
 using fixture::CourseRoot;

@@ -2,11 +2,11 @@
 // language, and every way the program ends (the main window's "X", "Выход" and the system's close
 // command on the language window), each with exit code 0 and the content root left as it was. And
 // what it says when it turns the browser's sandbox off.
-#include <QtTest>
+#include <unistd.h>
 
 #include <QGuiApplication>
 #include <QScreen>
-#include <unistd.h>
+#include <QtTest>
 
 #include "SystemClose.h"
 
@@ -27,8 +27,8 @@ QString waitForWindow(const QString& title, int timeoutMs = 30000) {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < timeoutMs) {
-        const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                                     u'^' + QRegularExpression::escape(title) + u'$'});
+        const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                     QStringLiteral("--name"), u'^' + QRegularExpression::escape(title) + u'$'});
         if (!ids.isEmpty()) return ids.split(u'\n').first();
         QTest::qWait(100);
     }
@@ -99,10 +99,18 @@ private slots:
         QTest::addColumn<QString>("language");   // "Rus", "Kaz" or empty: none is chosen
         QTest::addColumn<QString>("mainTitle");  // the chosen language's main window
         QTest::addColumn<QString>("end");        // "X" of the main window, "Выход", or "system close"
-        QTest::newRow("Rus, then the main window's X") << "Rus" << "Электронный учебник" << "X";
-        QTest::newRow("Kaz, then the main window's X") << "Kaz" << "Form8" << "X";
-        QTest::newRow("Выход before a choice") << "" << "" << "Выход";
-        QTest::newRow("system close of the language window") << "" << "" << "system close";
+        QTest::newRow("Rus, then the main window's X") << "Rus"
+                                                       << "Электронный учебник"
+                                                       << "X";
+        QTest::newRow("Kaz, then the main window's X") << "Kaz"
+                                                       << "Form8"
+                                                       << "X";
+        QTest::newRow("Выход before a choice") << ""
+                                               << ""
+                                               << "Выход";
+        QTest::newRow("system close of the language window") << ""
+                                                             << ""
+                                                             << "system close";
     }
     void endings() {
         QFETCH(QString, language);

@@ -1,18 +1,18 @@
 // The window set, the placement of windows at their first showing, and closing.
 #include <QtTest>
 
-#include "data/cursor/DataSet.h"
-#include "tests/common/Fixture.h"
-#include "controls/Form.h"
 #include "app/Unit1.h"
 #include "content/Unit2.h"
 #include "content/Unit3.h"
-#include "testing/Unit4.h"
-#include "data/Unit5.h"
-#include "data/Unit6.h"
-#include "testing/Unit7.h"
 #include "content/Unit8.h"
 #include "content/Unit9.h"
+#include "controls/Form.h"
+#include "data/Unit5.h"
+#include "data/Unit6.h"
+#include "data/cursor/DataSet.h"
+#include "testing/Unit4.h"
+#include "testing/Unit7.h"
+#include "tests/common/Fixture.h"
 #include "tests/common/WindowSetGuard.h"
 
 using fixture::CourseRoot;
@@ -45,7 +45,8 @@ private slots:
         QTest::addColumn<QRect>("over");
         QTest::addColumn<QSize>("window");
         QTest::addColumn<QPoint>("expected");
-        QTest::newRow("language window on a 1366x768 screen") << QRect(0, 0, 1366, 768) << QSize(638, 452) << QPoint(364, 158);
+        QTest::newRow("language window on a 1366x768 screen")
+            << QRect(0, 0, 1366, 768) << QSize(638, 452) << QPoint(364, 158);
         QTest::newRow("odd difference truncates toward zero")
             << QRect(364, 158, 638, 452) << QSize(949, 754) << QPoint(209, 7);
         QTest::newRow("negative result raised to the desktop edge")

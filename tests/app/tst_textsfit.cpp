@@ -14,15 +14,15 @@
 #include <QTreeWidget>
 #include <QtTest>
 
-#include "data/controls/DBText.h"
-#include "tests/common/Fixture.h"
-#include "controls/StatusBar.h"
 #include "app/Unit1.h"
 #include "content/Unit2.h"
-#include "testing/Unit4.h"
-#include "data/Unit6.h"
-#include "testing/Unit7.h"
 #include "content/Unit8.h"
+#include "controls/StatusBar.h"
+#include "data/Unit6.h"
+#include "data/controls/DBText.h"
+#include "testing/Unit4.h"
+#include "testing/Unit7.h"
+#include "tests/common/Fixture.h"
 #include "tests/common/WindowSetGuard.h"
 
 using fixture::CourseRoot;

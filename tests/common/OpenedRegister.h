@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Fixture.h"
 #include "data/cursor/Connection.h"
 #include "data/cursor/DataSet.h"
-#include "Fixture.h"
 
 namespace fixture {
 

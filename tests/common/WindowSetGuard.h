@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "platform/RecordingDesktop.h"
 #include "app/WindowSet.h"
+#include "platform/RecordingDesktop.h"
 
 // The whole window set created on a content root, with the recording desktop in place, for the
 // length of one test.

@@ -1,24 +1,23 @@
 // The main windows' chapter trees and the viewers' week menus: what each entry opens, what it
 // records, and which windows are shown.
-#include <QtTest>
-
 #include <QMenu>
 #include <QMenuBar>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QWebEngineView>
+#include <QtTest>
 
-#include "data/cursor/DataSet.h"
-#include "tests/common/Fixture.h"
-#include "controls/Form.h"
-#include "controls/StatusBar.h"
-#include "controls/TreeView.h"
 #include "app/Unit1.h"
 #include "content/Unit2.h"
 #include "content/Unit3.h"
-#include "data/Unit5.h"
 #include "content/Unit8.h"
 #include "content/Unit9.h"
+#include "controls/Form.h"
+#include "controls/StatusBar.h"
+#include "controls/TreeView.h"
+#include "data/Unit5.h"
+#include "data/cursor/DataSet.h"
+#include "tests/common/Fixture.h"
 #include "tests/common/WindowSetGuard.h"
 
 using fixture::CourseRoot;
@@ -266,24 +265,30 @@ private slots:
     void doubleClickRule_data() {
         QTest::addColumn<bool>("kazakh");
         QTest::addColumn<QString>("top");
-        QTest::addColumn<int>("item");  // 0: the top-level entry itself
+        QTest::addColumn<int>("item");         // 0: the top-level entry itself
         QTest::addColumn<QString>("address");  // relative to the root; empty: a video was played
         QTest::addColumn<QString>("chapter");
 
-        QTest::newRow("week page") << false << "1 Неделя" << 0 << "/web/1 Неделя.htm" << "1 Неделя";
+        QTest::newRow("week page") << false << "1 Неделя" << 0 << "/web/1 Неделя.htm"
+                                   << "1 Неделя";
         QTest::newRow("section by position") << false << "1 Неделя" << 2 << "/web/1 Неделя.htm#a2"
                                              << "Практическая работа №1";
         QTest::newRow("third item is a3 whatever its label") << false << "1 Неделя" << 3 << "/web/1 Неделя.htm#a3"
                                                              << "Лабораторная работа №2";
         QTest::newRow("label with two spaces") << false << "3 Неделя" << 2 << "/web/3 Неделя.htm#a2"
                                                << "Лабораторная  работа №3";
-        QTest::newRow("video root is a page") << false << "Видео" << 0 << "/web/Видео.htm" << "Видео";
-        QTest::newRow("video") << false << "Видео" << 3 << "" << "";
-        QTest::newRow("Kazakh section") << true << "4 Апта" << 3 << "/web_kz/4 Апта.htm#a3" << "Зертханалық жұмыс№3";
-        QTest::newRow("Kazakh literature") << true << "Јдебиет" << 0 << "/web_kz/Јдебиет.htm" << "Јдебиет";
+        QTest::newRow("video root is a page") << false << "Видео" << 0 << "/web/Видео.htm"
+                                              << "Видео";
+        QTest::newRow("video") << false << "Видео" << 3 << ""
+                               << "";
+        QTest::newRow("Kazakh section") << true << "4 Апта" << 3 << "/web_kz/4 Апта.htm#a3"
+                                        << "Зертханалық жұмыс№3";
+        QTest::newRow("Kazakh literature") << true << "Јдебиет" << 0 << "/web_kz/Јдебиет.htm"
+                                           << "Јдебиет";
         QTest::newRow("Kazakh video root") << true << "Видеоматериал" << 0 << "/web_kz/Видеоматериал.htm"
                                            << "Видеоматериал";
-        QTest::newRow("Kazakh video") << true << "Видеоматериал" << 5 << "" << "";
+        QTest::newRow("Kazakh video") << true << "Видеоматериал" << 5 << ""
+                                      << "";
     }
     void doubleClickRule() {
         QFETCH(bool, kazakh);
@@ -303,7 +308,8 @@ private slots:
         auto& desktop = chosen.windows.desktop;
         QVERIFY(desktop.errors.isEmpty());
         if (address.isEmpty()) {
-            QCOMPARE(desktop.opened, QList<QUrl>{QUrl::fromLocalFile(root.path() + QStringLiteral("/video/%1.avi").arg(item))});
+            QCOMPARE(desktop.opened,
+                     QList<QUrl>{QUrl::fromLocalFile(root.path() + QStringLiteral("/video/%1.avi").arg(item))});
             QCOMPARE(viewer(kazakh)->LastAddress, QString());
             QVERIFY(window->isVisible() && !viewer(kazakh)->isVisible());
             QCOMPARE(root.rows(QStringLiteral("user1")).first(), QStringLiteral("Айгерим|1 Неделя"));
@@ -353,26 +359,54 @@ private slots:
         QTest::addColumn<int>("video");
         QTest::addColumn<int>("tag");  // -1: the item is chosen as it is; else svChange gets it carrying this tag
 
-        QTest::newRow("section") << false << "1 Неделя" << "Практическая работа №1" << "/web/1 Неделя.htm#a2"
+        QTest::newRow("section") << false << "1 Неделя"
+                                 << "Практическая работа №1"
+                                 << "/web/1 Неделя.htm#a2"
                                  << "1 НеделяПрактическая работа №1" << 0 << -1;
-        QTest::newRow("lecture") << false << "1 Неделя" << "Лекция" << "/web/1 Неделя.htm#a1" << "1 НеделяЛекция" << 0
-                                 << -1;
-        QTest::newRow("top-level page") << false << "Введение" << "" << "/web/Введение.htm" << "Введение" << 0 << -1;
-        QTest::newRow("week 7 laboratory work acts like its twins")
-            << false << "7 Неделя" << "Лабораторная работа№7" << "/web/7 Неделя.htm#a3" << "7 НеделяЛабораторная работа№7"
-            << 0 << -1;
-        QTest::newRow("video") << false << "Видеоматериал" << "4" << "" << "" << 4 << -1;
-        QTest::newRow("video submenu itself") << false << "Видеоматериал" << "" << "" << "" << 0 << 11;
-        QTest::newRow("tag after the sections") << false << "1 Неделя" << "Лекция" << "" << "" << 0 << 10;
-        QTest::newRow("tag after the videos") << false << "Видеоматериал" << "5" << "" << "" << 0 << 26;
-        QTest::newRow("Kazakh 8 Тарау") << true << "8 Тарау" << "Практикалық жұмыс №8" << "/web_kz/8 Тарау.htm#a1"
-                                         << "8 ТарауПрактикалық жұмыс №8" << 0 << -1;
-        QTest::newRow("Kazakh literature") << true << "Әдебиет" << "" << "/web_kz/Әдебиет.htm" << "Әдебиет" << 0 << -1;
-        QTest::newRow("Kazakh lecture of week 1") << true << "1 Апта" << "Дәріс" << "/web_kz/1 Апта.htm#a1"
+        QTest::newRow("lecture") << false << "1 Неделя"
+                                 << "Лекция"
+                                 << "/web/1 Неделя.htm#a1"
+                                 << "1 НеделяЛекция" << 0 << -1;
+        QTest::newRow("top-level page") << false << "Введение"
+                                        << ""
+                                        << "/web/Введение.htm"
+                                        << "Введение" << 0 << -1;
+        QTest::newRow("week 7 laboratory work acts like its twins") << false << "7 Неделя"
+                                                                    << "Лабораторная работа№7"
+                                                                    << "/web/7 Неделя.htm#a3"
+                                                                    << "7 НеделяЛабораторная работа№7" << 0 << -1;
+        QTest::newRow("video") << false << "Видеоматериал"
+                               << "4"
+                               << ""
+                               << "" << 4 << -1;
+        QTest::newRow("video submenu itself") << false << "Видеоматериал"
+                                              << ""
+                                              << ""
+                                              << "" << 0 << 11;
+        QTest::newRow("tag after the sections") << false << "1 Неделя"
+                                                << "Лекция"
+                                                << ""
+                                                << "" << 0 << 10;
+        QTest::newRow("tag after the videos") << false << "Видеоматериал"
+                                              << "5"
+                                              << ""
+                                              << "" << 0 << 26;
+        QTest::newRow("Kazakh 8 Тарау") << true << "8 Тарау"
+                                        << "Практикалық жұмыс №8"
+                                        << "/web_kz/8 Тарау.htm#a1"
+                                        << "8 ТарауПрактикалық жұмыс №8" << 0 << -1;
+        QTest::newRow("Kazakh literature") << true << "Әдебиет"
+                                           << ""
+                                           << "/web_kz/Әдебиет.htm"
+                                           << "Әдебиет" << 0 << -1;
+        QTest::newRow("Kazakh lecture of week 1") << true << "1 Апта"
+                                                  << "Дәріс"
+                                                  << "/web_kz/1 Апта.htm#a1"
                                                   << "1 АптаДәріс" << 0 << -1;
-        QTest::newRow("Kazakh laboratory work of week 1")
-            << true << "1 Апта" << "Зертханалық жұмыс№1" << "/web_kz/1 Апта.htm#a3" << "1 АптаЗертханалық жұмыс№1" << 0
-            << -1;
+        QTest::newRow("Kazakh laboratory work of week 1") << true << "1 Апта"
+                                                          << "Зертханалық жұмыс№1"
+                                                          << "/web_kz/1 Апта.htm#a3"
+                                                          << "1 АптаЗертханалық жұмыс№1" << 0 << -1;
     }
     void weekMenu() {
         QFETCH(bool, kazakh);
@@ -405,7 +439,8 @@ private slots:
                  QStringLiteral("Айгерим|") + (chapter.isEmpty() ? QStringLiteral("1 Неделя") : chapter));
         if (!chapter.isEmpty()) QCOMPARE(mainWindow(kazakh)->StatusBar1->panelText(4), chapter);
         QCOMPARE(desktop.opened.size(), video ? 1 : 0);
-        if (video) QCOMPARE(desktop.opened[0], QUrl::fromLocalFile(root.path() + QStringLiteral("/video/%1.avi").arg(video)));
+        if (video)
+            QCOMPARE(desktop.opened[0], QUrl::fromLocalFile(root.path() + QStringLiteral("/video/%1.avi").arg(video)));
         QVERIFY(window->isVisible());
         QVERIFY(!mainWindow(kazakh)->isVisible());
     }

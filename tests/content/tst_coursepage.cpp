@@ -11,10 +11,10 @@
 #include <QWebEngineView>
 #include <QtTest>
 
-#include "tests/common/Fixture.h"
-#include "tests/common/PageScript.h"
 #include "app/Unit1.h"
 #include "content/Unit3.h"
+#include "tests/common/Fixture.h"
+#include "tests/common/PageScript.h"
 #include "tests/common/WindowSetGuard.h"
 
 using fixture::CourseRoot;
@@ -81,9 +81,10 @@ public:
                 connect(socket, &QTcpSocket::readyRead, socket, [socket] {
                     const QByteArray request = socket->readAll();
                     const QByteArray body = request.split(' ').value(1).endsWith(".png") ? kPicture : "SECRET";
-                    socket->write("HTTP/1.1 200 OK\r\nAccess-Control-Allow-Origin: *\r\nConnection: close\r\n"
-                                  "Content-Length: " +
-                                  QByteArray::number(body.size()) + "\r\n\r\n" + body);
+                    socket->write(
+                        "HTTP/1.1 200 OK\r\nAccess-Control-Allow-Origin: *\r\nConnection: close\r\n"
+                        "Content-Length: " +
+                        QByteArray::number(body.size()) + "\r\n\r\n" + body);
                     socket->disconnectFromHost();
                 });
                 connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
@@ -189,20 +190,48 @@ private slots:
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("fetch outside") << "fetch" << "{outside}/secret.txt" << "blocked";
-        QTest::newRow("synchronous XHR outside") << "xhr" << "{outside}/secret.txt" << "blocked";
-        QTest::newRow("picture outside") << "img" << "{outside}/secret.png" << "blocked";
-        QTest::newRow("picture outside by ..") << "img" << "{up}/secret.png" << "blocked";
-        QTest::newRow("picture outside by %2e%2e") << "img" << "%2e%2e/%2E%2E/{outsideName}/secret.png" << "blocked";
-        QTest::newRow("picture through a link out of the root") << "img" << "escape/secret.png" << "blocked";
-        QTest::newRow("picture in a folder named like the root") << "img" << "{sibling}/secret.png" << "blocked";
-        QTest::newRow("picture from a web server") << "img" << "{web}/secret.png" << "blocked";
-        QTest::newRow("fetch from a web server") << "fetch" << "{web}/secret.txt" << "blocked";
-        QTest::newRow("XHR to a web server") << "xhr" << "{web}/secret.txt" << "blocked";
-        QTest::newRow("fetch inside the root") << "fetch" << "../notes.txt" << "read:NOTES";
-        QTest::newRow("synchronous XHR inside the root") << "xhr" << "../notes.txt" << "read:NOTES";
-        QTest::newRow("picture inside the root") << "img" << "../inside.png" << "read";
-        QTest::newRow("style sheet inside the root") << "css" << "../style.css" << "read";
+        QTest::newRow("fetch outside") << "fetch"
+                                       << "{outside}/secret.txt"
+                                       << "blocked";
+        QTest::newRow("synchronous XHR outside") << "xhr"
+                                                 << "{outside}/secret.txt"
+                                                 << "blocked";
+        QTest::newRow("picture outside") << "img"
+                                         << "{outside}/secret.png"
+                                         << "blocked";
+        QTest::newRow("picture outside by ..") << "img"
+                                               << "{up}/secret.png"
+                                               << "blocked";
+        QTest::newRow("picture outside by %2e%2e") << "img"
+                                                   << "%2e%2e/%2E%2E/{outsideName}/secret.png"
+                                                   << "blocked";
+        QTest::newRow("picture through a link out of the root") << "img"
+                                                                << "escape/secret.png"
+                                                                << "blocked";
+        QTest::newRow("picture in a folder named like the root") << "img"
+                                                                 << "{sibling}/secret.png"
+                                                                 << "blocked";
+        QTest::newRow("picture from a web server") << "img"
+                                                   << "{web}/secret.png"
+                                                   << "blocked";
+        QTest::newRow("fetch from a web server") << "fetch"
+                                                 << "{web}/secret.txt"
+                                                 << "blocked";
+        QTest::newRow("XHR to a web server") << "xhr"
+                                             << "{web}/secret.txt"
+                                             << "blocked";
+        QTest::newRow("fetch inside the root") << "fetch"
+                                               << "../notes.txt"
+                                               << "read:NOTES";
+        QTest::newRow("synchronous XHR inside the root") << "xhr"
+                                                         << "../notes.txt"
+                                                         << "read:NOTES";
+        QTest::newRow("picture inside the root") << "img"
+                                                 << "../inside.png"
+                                                 << "read";
+        QTest::newRow("style sheet inside the root") << "css"
+                                                     << "../style.css"
+                                                     << "read";
     }
     void pageReadsOnlyCourseFiles() {
         QFETCH(QString, how);
@@ -229,12 +258,25 @@ private slots:
         const QString site = QStringLiteral("http://literature.invalid/");
         QTest::newRow("https") << book << "" << book << probe;
         QTest::newRow("http in a new window") << site << "_blank" << site << probe;
-        QTest::newRow("file outside the root") << "{outside}/secret.htm" << "" << "" << probe;
-        QTest::newRow("file outside in a new window") << "{outside}/secret.htm" << "_blank" << "" << probe;
-        QTest::newRow("file through a link out of the root") << "escape/secret.htm" << "" << "" << probe;
-        QTest::newRow("ftp") << "ftp://files.invalid/secret" << "" << "" << probe;
-        QTest::newRow("mailto") << "mailto:someone@elsewhere.invalid" << "" << "" << probe;
-        QTest::newRow("another course page") << "other.htm" << "" << "" << "other.htm";
+        QTest::newRow("file outside the root") << "{outside}/secret.htm"
+                                               << ""
+                                               << "" << probe;
+        QTest::newRow("file outside in a new window") << "{outside}/secret.htm"
+                                                      << "_blank"
+                                                      << "" << probe;
+        QTest::newRow("file through a link out of the root") << "escape/secret.htm"
+                                                             << ""
+                                                             << "" << probe;
+        QTest::newRow("ftp") << "ftp://files.invalid/secret"
+                             << ""
+                             << "" << probe;
+        QTest::newRow("mailto") << "mailto:someone@elsewhere.invalid"
+                                << ""
+                                << "" << probe;
+        QTest::newRow("another course page") << "other.htm"
+                                             << ""
+                                             << ""
+                                             << "other.htm";
     }
     void clickedLinks() {
         QFETCH(QString, href);
@@ -268,12 +310,18 @@ private slots:
     void nothingOpensUnasked_data() {
         QTest::addColumn<QString>("how");
         QTest::addColumn<QString>("target");
-        QTest::newRow("script, web address") << "open" << "https://elsewhere.invalid/?d=x";
-        QTest::newRow("script, file outside") << "open" << "{outside}/secret.htm";
-        QTest::newRow("script, course page") << "open" << "other.htm";
-        QTest::newRow("dropped file outside the root") << "drop" << "{outside}/secret.htm";
-        QTest::newRow("dropped course page") << "drop" << "other.htm";
-        QTest::newRow("dropped web address") << "drop" << "https://elsewhere.invalid/";
+        QTest::newRow("script, web address") << "open"
+                                             << "https://elsewhere.invalid/?d=x";
+        QTest::newRow("script, file outside") << "open"
+                                              << "{outside}/secret.htm";
+        QTest::newRow("script, course page") << "open"
+                                             << "other.htm";
+        QTest::newRow("dropped file outside the root") << "drop"
+                                                       << "{outside}/secret.htm";
+        QTest::newRow("dropped course page") << "drop"
+                                             << "other.htm";
+        QTest::newRow("dropped web address") << "drop"
+                                             << "https://elsewhere.invalid/";
     }
     void nothingOpensUnasked() {
         QFETCH(QString, how);
@@ -304,7 +352,6 @@ private slots:
         QVERIFY(windows.desktop.opened.isEmpty());
         QCOMPARE(Form3->WebBrowser1->url(), QUrl::fromLocalFile(course.probePath()));
     }
-
 };
 
 QTEST_MAIN(TestCoursePage)

@@ -2,22 +2,20 @@
 // chapter record.
 #include <QtTest>
 
-#include "data/cursor/DataSet.h"
-#include "tests/common/Fixture.h"
-#include "controls/StatusBar.h"
 #include "app/Unit1.h"
 #include "content/Unit2.h"
-#include "data/Unit5.h"
 #include "content/Unit8.h"
+#include "controls/StatusBar.h"
+#include "data/Unit5.h"
+#include "data/cursor/DataSet.h"
+#include "tests/common/Fixture.h"
 #include "tests/common/WindowSetGuard.h"
 #include "tools/coursedb/CourseFile.h"
 
 using fixture::CourseRoot;
 
 namespace {
-QStringList panels(TMainForm* window) {
-    return {window->StatusBar1->panelText(2), window->StatusBar1->panelText(4)};
-}
+QStringList panels(TMainForm* window) { return {window->StatusBar1->panelText(2), window->StatusBar1->panelText(4)}; }
 
 // The hint the status bar shows once the mouse has moved over it (a move as the window system
 // delivers it, to the control under the pointer). Each move goes to a new point: a move to where
@@ -110,19 +108,31 @@ private slots:
         QTest::addColumn<QString>("fileMessage");
         QTest::addColumn<QString>("serverMessage");
         QTest::addColumn<bool>("thenKazakh");  // the second press is on "Kaz"
-        QTest::newRow("database file missing") << "missing" << "" << "the file does not exist" << "" << false;
-        QTest::newRow("not a database") << "notadb" << "" << "file is not a database" << "" << false;
+        QTest::newRow("database file missing") << "missing"
+                                               << ""
+                                               << "the file does not exist"
+                                               << "" << false;
+        QTest::newRow("not a database") << "notadb"
+                                        << ""
+                                        << "file is not a database"
+                                        << "" << false;
         QTest::newRow("question bank missing") << "ALTER TABLE test RENAME TO test_away"
-                                               << "ALTER TABLE test_away RENAME TO test" << "no such table: test"
+                                               << "ALTER TABLE test_away RENAME TO test"
+                                               << "no such table: test"
                                                << "relation \"test\" does not exist" << false;
         QTest::newRow("register missing") << "ALTER TABLE user1 RENAME TO user1_away"
-                                          << "ALTER TABLE user1_away RENAME TO user1" << "no such table: user1"
+                                          << "ALTER TABLE user1_away RENAME TO user1"
+                                          << "no such table: user1"
                                           << "relation \"user1\" does not exist" << false;
         // The Russian bank is still missing: nothing of the failed open stands in the Kazakh choice's way.
-        QTest::newRow("question bank missing, then Kaz")
-            << "ALTER TABLE test RENAME TO test_away" << "" << "no such table: test"
-            << "relation \"test\" does not exist" << true;
-        QTest::newRow("database file missing, then Kaz") << "missing" << "" << "the file does not exist" << "" << true;
+        QTest::newRow("question bank missing, then Kaz") << "ALTER TABLE test RENAME TO test_away"
+                                                         << ""
+                                                         << "no such table: test"
+                                                         << "relation \"test\" does not exist" << true;
+        QTest::newRow("database file missing, then Kaz") << "missing"
+                                                         << ""
+                                                         << "the file does not exist"
+                                                         << "" << true;
     }
     void failedChoiceThenRetry() {
         QFETCH(QString, breakSql);
@@ -182,7 +192,8 @@ private slots:
         const QString secret = QStringLiteral("S3cret-Pw");
         QTest::newRow("not a PostgreSQL address") << "mysql://textbook:" + secret + "@127.0.0.1/%db"
                                                   << "is not a PostgreSQL address";
-        QTest::newRow("a file path") << "/srv/course/Base/test.db" << "is not a PostgreSQL address";
+        QTest::newRow("a file path") << "/srv/course/Base/test.db"
+                                     << "is not a PostgreSQL address";
         QTest::newRow("port not a number") << "postgresql://textbook:" + secret + "@127.0.0.1:54x/%db"
                                            << "the address is not a valid PostgreSQL address";
         QTest::newRow("no database named") << "postgresql://textbook:" + secret + "@127.0.0.1:%port/"
@@ -302,7 +313,8 @@ private slots:
     // A long working directory with Cyrillic letters in it is the content root, whole.
     void longCyrillicContentRoot() {
         QTemporaryDir parent;
-        const QString root = parent.path() + QStringLiteral("/Электронный учебник — курс основ алгоритмизации и программирования");
+        const QString root =
+            parent.path() + QStringLiteral("/Электронный учебник — курс основ алгоритмизации и программирования");
         QVERIFY(root.size() > 60);
         coursedb::WriteDatabase(root + QStringLiteral("/Base/test.db"),
                                 {fixture::QuestionBank(QStringLiteral("test"), 3), fixture::StandardUsers()});

@@ -3,9 +3,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
-#include "data/cursor/Connection.h"
 #include "data/controls/DBMemo.h"
 #include "data/controls/DBText.h"
+#include "data/cursor/Connection.h"
 #include "data/cursor/DataSet.h"
 #include "data/cursor/DataSource.h"
 #include "tests/common/Fixture.h"

@@ -6,18 +6,18 @@
 #include <QToolButton>
 #include <QtTest>
 
+#include "app/Unit1.h"
+#include "content/Unit2.h"
+#include "content/Unit8.h"
+#include "controls/Form.h"
+#include "controls/StatusBar.h"
+#include "data/Unit5.h"
+#include "data/Unit6.h"
 #include "data/controls/DBEdit.h"
 #include "data/controls/DBGrid.h"
 #include "data/controls/DBNavigator.h"
 #include "data/cursor/DataSet.h"
 #include "tests/common/Fixture.h"
-#include "controls/Form.h"
-#include "controls/StatusBar.h"
-#include "app/Unit1.h"
-#include "content/Unit2.h"
-#include "data/Unit5.h"
-#include "data/Unit6.h"
-#include "content/Unit8.h"
 #include "tests/common/WindowSetGuard.h"
 
 using fixture::CourseRoot;
@@ -560,17 +560,28 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("pendingRow");
         QTest::addColumn<QString>("storedAtLast");
-        QTest::newRow("refused, click on another row") << "refuse" << "click:2" << "names are locked"
-                                                       << "Ася|1 Неделя" << "Ася|1 Неделя";
-        QTest::newRow("refused, Down") << "refuse" << "key:Down" << "names are locked" << "Ася|1 Неделя"
+        QTest::newRow("refused, click on another row") << "refuse"
+                                                       << "click:2"
+                                                       << "names are locked"
+                                                       << "Ася|1 Неделя"
+                                                       << "Ася|1 Неделя";
+        QTest::newRow("refused, Down") << "refuse"
+                                       << "key:Down"
+                                       << "names are locked"
+                                       << "Ася|1 Неделя"
                                        << "Ася|1 Неделя";
-        QTest::newRow("refused, navigator post") << "refuse" << "nav:post" << "names are locked"
-                                                 << "Ася|1 Неделя" << "Ася|1 Неделя";
+        QTest::newRow("refused, navigator post") << "refuse"
+                                                 << "nav:post"
+                                                 << "names are locked"
+                                                 << "Ася|1 Неделя"
+                                                 << "Ася|1 Неделя";
         QTest::newRow("changed by another user, click on another row")
-            << "UPDATE user1 SET glava = 'другая' WHERE \"user\" = 'Айгерим'" << "click:2"
+            << "UPDATE user1 SET glava = 'другая' WHERE \"user\" = 'Айгерим'"
+            << "click:2"
             << "changed or deleted by another user since it was read; your change is kept but was not stored "
                "(storing it again replaces their change)"
-            << "Ася|другая" << "Ася|другая";
+            << "Ася|другая"
+            << "Ася|другая";
     }
     void refusedStoreKeepsTheRow() {
         QFETCH(QString, breakSql);

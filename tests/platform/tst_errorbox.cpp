@@ -1,15 +1,14 @@
 // The error box: its text rule, and one box per failed handler with the program going on; and the
 // desktop's own box for a file it cannot open. Every box shows its text as typed.
-#include <QtTest>
-
 #include <QAccessible>
 #include <QLabel>
 #include <QMessageBox>
+#include <QtTest>
 
-#include "platform/failure/Failure.h"
 #include "platform/Handler.h"
 #include "platform/QtDesktop.h"
 #include "platform/RecordingDesktop.h"
+#include "platform/failure/Failure.h"
 
 class TestErrorBox : public QObject {
     Q_OBJECT
@@ -18,17 +17,28 @@ private slots:
     void fullStopRule_data() {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letter") << "no such table: user1" << "no such table: user1.";
-        QTest::newRow("Cyrillic letter") << "Ошибка" << "Ошибка.";
-        QTest::newRow("digit") << "code 5" << "code 5.";
-        QTest::newRow("full stop") << "Done." << "Done.";
-        QTest::newRow("exclamation, below the full stop") << "Stop!" << "Stop!";
-        QTest::newRow("closing parenthesis, below") << "(x)" << "(x)";
-        QTest::newRow("comma, below") << "a," << "a,";
-        QTest::newRow("hyphen, below") << "a-" << "a-";
-        QTest::newRow("slash, above") << "a/" << "a/.";
-        QTest::newRow("colon, above") << "a:" << "a:.";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("letter") << "no such table: user1"
+                                << "no such table: user1.";
+        QTest::newRow("Cyrillic letter") << "Ошибка"
+                                         << "Ошибка.";
+        QTest::newRow("digit") << "code 5"
+                               << "code 5.";
+        QTest::newRow("full stop") << "Done."
+                                   << "Done.";
+        QTest::newRow("exclamation, below the full stop") << "Stop!"
+                                                          << "Stop!";
+        QTest::newRow("closing parenthesis, below") << "(x)"
+                                                    << "(x)";
+        QTest::newRow("comma, below") << "a,"
+                                      << "a,";
+        QTest::newRow("hyphen, below") << "a-"
+                                       << "a-";
+        QTest::newRow("slash, above") << "a/"
+                                      << "a/.";
+        QTest::newRow("colon, above") << "a:"
+                                      << "a:.";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void fullStopRule() {
         QFETCH(QString, message);
@@ -86,10 +96,14 @@ private slots:
     void boxesShowTheirTextAsTyped_data() {
         QTest::addColumn<QString>("box");
         QTest::addColumn<QString>("text");
-        QTest::newRow("error, bold") << "error" << "<b>x</b>";
-        QTest::newRow("error, picture") << "error" << "Глава <img src=\"/nonexistent/picture.png\">";
-        QTest::newRow("question, bold") << "question" << "<b>x</b>";
-        QTest::newRow("confirmation, picture") << "confirmation" << "<img src=\"/nonexistent/picture.png\">";
+        QTest::newRow("error, bold") << "error"
+                                     << "<b>x</b>";
+        QTest::newRow("error, picture") << "error"
+                                        << "Глава <img src=\"/nonexistent/picture.png\">";
+        QTest::newRow("question, bold") << "question"
+                                        << "<b>x</b>";
+        QTest::newRow("confirmation, picture") << "confirmation"
+                                               << "<img src=\"/nonexistent/picture.png\">";
     }
     void boxesShowTheirTextAsTyped() {
         QFETCH(QString, box);

@@ -11,18 +11,18 @@
 #include <QUuid>
 #include <QtTest>
 
-#include "data/cursor/Connection.h"
-#include "tools/coursedb/CourseFile.h"
-#include "tools/coursedb/ServerPush.h"
-#include "data/cursor/DataSet.h"
-#include "tests/common/Fixture.h"
-#include "controls/StatusBar.h"
-#include "controls/TreeView.h"
 #include "app/Unit1.h"
 #include "content/Unit2.h"
 #include "content/Unit3.h"
+#include "controls/StatusBar.h"
+#include "controls/TreeView.h"
 #include "data/Unit5.h"
+#include "data/cursor/Connection.h"
+#include "data/cursor/DataSet.h"
+#include "tests/common/Fixture.h"
 #include "tests/common/WindowSetGuard.h"
+#include "tools/coursedb/CourseFile.h"
+#include "tools/coursedb/ServerPush.h"
 
 namespace {
 

@@ -1,13 +1,12 @@
 // A course database in a bad state, met through the language choice and a whole test: each is an
 // error box or a sound result, never a crash, and the user register is never harmed.
+#include <QRandomGenerator>
 #include <QtTest>
 
-#include <QRandomGenerator>
-
-#include "tests/testing/TestRun.h"
-#include "tests/common/Fixture.h"
 #include "content/Unit2.h"
+#include "tests/common/Fixture.h"
 #include "tests/common/WindowSetGuard.h"
+#include "tests/testing/TestRun.h"
 
 using fixture::CourseRoot;
 using namespace testrun;

@@ -6,13 +6,13 @@
 
 #include <QtTest>
 
+#include "app/Unit1.h"
+#include "app/WindowSet.h"
 #include "data/controls/DBMemo.h"
 #include "data/controls/DBText.h"
-#include "tests/common/Fixture.h"
-#include "app/Unit1.h"
 #include "testing/Unit4.h"
 #include "testing/Unit7.h"
-#include "app/WindowSet.h"
+#include "tests/common/Fixture.h"
 
 namespace testrun {
 

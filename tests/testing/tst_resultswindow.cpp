@@ -4,9 +4,9 @@
 #include <QXmlStreamReader>
 #include <QtTest>
 
+#include "TestRun.h"
 #include "platform/Desktop.h"
 #include "platform/QtDesktop.h"
-#include "TestRun.h"
 #include "tests/common/WindowSetGuard.h"
 
 using namespace testrun;

@@ -6,13 +6,13 @@
 #include <QtTest>
 #include <map>
 
-#include "data/cursor/DataSet.h"
 #include "TestRun.h"
 #include "content/Unit2.h"
 #include "content/Unit3.h"
-#include "data/Unit5.h"
 #include "content/Unit8.h"
 #include "content/Unit9.h"
+#include "data/Unit5.h"
+#include "data/cursor/DataSet.h"
 #include "tests/common/WindowSetGuard.h"
 
 using namespace testrun;

@@ -8,10 +8,10 @@
 #include <QString>
 #include <QStringList>
 
+#include "RunCoursedb.h"
 #include "content/rules/ContentRules.h"
 #include "content/rules/CourseOutline.h"
 #include "tests/common/Fixture.h"
-#include "RunCoursedb.h"
 
 // Every page the chapter trees and week menus name, each with sections a1 to a3, the five videos,
 // and two banks of 400 questions with the register.

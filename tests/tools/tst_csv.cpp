@@ -3,11 +3,11 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "RunCoursedb.h"
+#include "tests/common/Fixture.h"
 #include "tools/coursedb/CourseDb.h"
 #include "tools/coursedb/CourseFile.h"
 #include "tools/coursedb/Csv.h"
-#include "tests/common/Fixture.h"
-#include "RunCoursedb.h"
 
 namespace {
 

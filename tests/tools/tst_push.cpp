@@ -10,10 +10,10 @@
 #include <QUrl>
 #include <QtTest>
 
+#include "RunCoursedb.h"
+#include "tests/common/Fixture.h"
 #include "tools/coursedb/CourseDb.h"
 #include "tools/coursedb/ServerPush.h"
-#include "tests/common/Fixture.h"
-#include "RunCoursedb.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <QSqlError>
 #include <QSqlQuery>
 
-#include "data/cursor/Connection.h"
-#include "content/rules/ContentRules.h"
 #include "CourseDb.h"
+#include "content/rules/ContentRules.h"
 #include "content/rules/CourseOutline.h"
+#include "data/cursor/Connection.h"
 #include "platform/failure/Failure.h"
 
 namespace coursedb {

@@ -4,11 +4,6 @@
 // goes to the students.
 //
 // Exit codes: 0 done (check: no problems), 1 failed (check: problems found), 2 bad usage.
-#include "CourseDb.h"
-#include "CourseFile.h"
-#include "Csv.h"
-#include "ServerPush.h"
-
 #include <unistd.h>
 
 #include <QCommandLineParser>
@@ -22,8 +17,12 @@
 #include <cstdio>
 
 #include "AccessFile.h"
-#include "data/cursor/Connection.h"
 #include "ContentCheck.h"
+#include "CourseDb.h"
+#include "CourseFile.h"
+#include "Csv.h"
+#include "ServerPush.h"
+#include "data/cursor/Connection.h"
 #include "platform/failure/Failure.h"
 
 using platform::Failure;
