@@ -8,6 +8,9 @@
 
 #include "CoursePage.h"
 #include "MainForm.h"
+#include "PageFind.h"
+#include "PageZoom.h"
+#include "ReadingPlace.h"
 #include "app/WindowSet.h"
 #include "app/trace/Trace.h"
 #include "content/rules/CourseOutline.h"
@@ -31,6 +34,9 @@ TViewer::TViewer(Language language) : Variant(language) {
     connect(WebBrowser1, &QWebEngineView::loadFinished, this,
             [this](bool ok) { TraceEvent(ok ? "page-loaded" : "page-failed", WebBrowser1->url().toString()); });
     buildMenu();
+    zoom_ = new PageZoom(this, WebBrowser1);
+    find_ = new PageFind(this, WebBrowser1, Variant);
+    place_ = new ReadingPlace(WebBrowser1);
 }
 
 void TViewer::buildMenu() {
@@ -71,6 +77,12 @@ void TViewer::preparePane() {
     if (!page_) {
         page_ = new CoursePage(WebBrowser1);
         WebBrowser1->setPage(page_);
+        zoom_->attach();
+        find_->attach(page_);
+        place_->attach(page_);
+        // A page found in goes to its match rather than to where the student left it.
+        connect(page_, &QWebEnginePage::loadFinished, this,
+                [this](bool ok) { place_->pageLoaded(ok, !find_->pageLoaded(ok)); });
     }
 }
 
@@ -138,3 +150,7 @@ void TViewer::FormResize() {
 }
 
 void TViewer::FormClose() { MainWindow(Variant)->show(); }
+
+void TViewer::FormHide() { place_->leave(); }
+
+void TViewer::FindInPage(const QString& text) { find_->open(text); }

@@ -1,5 +1,6 @@
 #include "StatusBar.h"
 
+#include <QMouseEvent>
 #include <QPainter>
 #include <QStyleOptionFrame>
 
@@ -84,4 +85,12 @@ void StatusBar::paintEvent(QPaintEvent*) {
 void StatusBar::mouseMoveEvent(QMouseEvent* event) {
     emit mouseMoved();
     QWidget::mouseMoveEvent(event);
+}
+
+void StatusBar::mouseDoubleClickEvent(QMouseEvent* event) {
+    int panel = -1;
+    for (int i = 0; i < panelCount() && panel < 0; ++i)
+        if (panelRect(i).contains(event->position().toPoint())) panel = i;
+    emit panelDoubleClicked(panel);
+    QWidget::mouseDoubleClickEvent(event);
 }

@@ -59,6 +59,8 @@ void TDataModule5::RecordChapter(const QString& chapter) {
 
 QString TDataModule5::CurrentUserName() const { return ADOTable2->fieldText(QStringLiteral("user")); }
 
+QString TDataModule5::CurrentChapter() const { return ADOTable2->fieldText(QStringLiteral("glava")); }
+
 void TDataModule5::StorePendingChanges() {
     if (ADOTable2->isActive()) ADOTable2->checkBrowseMode();
 }

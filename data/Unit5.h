@@ -33,6 +33,8 @@ public:
     void RecordChapter(const QString& chapter);
     // The current user's name, as the test results head it.
     QString CurrentUserName() const;
+    // The current user's chapter, where the student goes back to with Ctrl+Enter.
+    QString CurrentChapter() const;
 
     // At exit: a register row the user changed and did not store yet is stored, not lost.
     void StorePendingChanges();

@@ -59,4 +59,6 @@ QUrl AddressUrl(const QString& address) {
     return url;
 }
 
+QString PageFile(const QUrl& url) { return QDir::cleanPath(url.toLocalFile()); }
+
 QString MenuChapterText(const QString& parentCaption, const QString& caption) { return parentCaption + caption; }
