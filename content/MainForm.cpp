@@ -188,6 +188,11 @@ void TMainForm::paintEvent(QPaintEvent* event) {
     painted_ = true;
 }
 
+void TMainForm::FormHide() {
+    // The note is a window of its own, which would stay over the viewer.
+    if (chapterNote_) chapterNote_->hide();
+}
+
 void TMainForm::FormClose() {
     // Closing a main window ends the program, through the controlling window.
     Form1->close();

@@ -68,6 +68,7 @@ protected:
     // description is set up.
     void bindControls(const MainWindowControls& controls);
     void FormClose() override;
+    void FormHide() override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
