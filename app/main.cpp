@@ -4,9 +4,12 @@
 #include "BrowserWarmUp.h"
 #include "Desktop.h"
 #include "Unit1.h"
+#include "Unit5.h"
 #include "WindowSet.h"
 
 int main(int argc, char* argv[]) {
+    // Before anything can start another program: the address may hold a password.
+    TakeCourseDatabaseVariable();
     // The browser engine refuses to start as root unless its sandbox is off.
     if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
