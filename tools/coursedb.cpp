@@ -123,13 +123,14 @@ const Command kCommands[] = {
      "their order: the textbook tells rows apart and keeps their order by it, and numbers new rows\n"
      "after the copied ones.\n"
      "\n"
-     "  --force  replace the tables of the same names that ADDRESS has already. Without it such a\n"
-     "           table is an error and nothing is copied.\n"
+     "  --force  replace the tables of the same names that ADDRESS has already; a new table gets the\n"
+     "           grants the old one had. Without it such a table is an error and nothing is copied.\n"
      "\n"
      "The whole copy is one transaction: when anything fails (a value the server refuses, a lost\n"
      "connection) nothing changes on the server, and with --force the old tables stay as they were.\n"
      "Errors name the file, the table and the record, and the address without its password, which is\n"
-     "never shown. Left out of the address, the password is read from ~/.pgpass or PGPASSWORD.\n"},
+     "never shown. Keep the password out of the address, in ~/.pgpass (or the file PGPASSFILE names):\n"
+     "a command line is seen by every user of the machine.\n"},
     {"check",
      "usage: coursedb check DIR [DATABASE]\n"
      "\n"
