@@ -108,6 +108,9 @@ const Command kCommands[] = {
      "Writes table TABLE of the course database DATABASE as CSV (RFC 4180, UTF-8, CRLF, first row the\n"
      "field names), rows in the database's order, e.g. the user register user1 or a question bank to\n"
      "edit in a spreadsheet and bring back with import-csv. FILE '-' writes to standard output.\n"
+     "A value that begins with =, +, - or @ (but a plain number) is written with an apostrophe before\n"
+     "it, so that a spreadsheet shows it and does not run it as a formula; import-csv takes that\n"
+     "apostrophe off again.\n"
      "\n"
      "  --force  replace FILE.csv if it exists\n"},
     {"push",

