@@ -13,7 +13,7 @@ PACKAGES=(
     libjpeg62-turbo-dev
     xvfb xauth xdotool x11-utils poppler-utils
     fonts-dejavu-core fonts-liberation
-    clang-14 libclang-rt-14-dev e2fsprogs util-linux
+    clang-14 libclang-rt-14-dev e2fsprogs util-linux strace
     postgresql
 )
 

@@ -1,5 +1,8 @@
 #include "CourseDb.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +16,7 @@
 #include <QUuid>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -20,6 +24,11 @@
 #include "Failure.h"
 
 using platform::Failure;
+
+namespace {
+// How long a change of an existing database waits for another program's lock (milliseconds).
+constexpr int kBusyTimeoutMs = 10000;
+}  // namespace
 
 namespace coursedb {
 
@@ -284,7 +293,8 @@ public:
             // A URI with a mode: SQLite must never create a missing file here.
             const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
             db.setDatabaseName(uri + (mode == ReadOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
-            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+            // A running textbook may hold a lock for a moment: wait for it rather than fail.
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
         }
         if (!db.open()) {
             const QString why = db.lastError().databaseText();
@@ -372,6 +382,18 @@ std::filesystem::path fsPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
 }
 
+// Flushes a folder to disk, so that a file just renamed into it is there after a power cut too.
+void syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int result = fd < 0 ? -1 : ::fsync(fd);
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    // EINVAL: a file system that keeps no folders to flush.
+    if (result != 0 && error != EINVAL)
+        throw Failure(QStringLiteral("Cannot flush the folder %1 to disk: %2")
+                          .arg(folder, QString::fromLocal8Bit(std::strerror(error))));
+}
+
 // Moves a complete file into place. Replacing is one rename, so readers see the old database or
 // the new one, never a mixture.
 void moveIntoPlace(const QString& partial, const QString& path, bool replace) {
@@ -384,6 +406,7 @@ void moveIntoPlace(const QString& partial, const QString& path, bool replace) {
     } else if (!QFile::rename(partial, path)) {  // refuses to replace a file that appeared meanwhile
         throw Failure(QStringLiteral("Cannot move %1 into place").arg(path));
     }
+    syncFolder(QFileInfo(path).absolutePath());
 }
 
 void removePartial(const QString& partial) {
@@ -423,39 +446,32 @@ void WriteDatabase(const QString& path, const QList<Table>& tables, bool replace
     }
 }
 
-void PutTable(const QString& path, const Table& table, bool replace) {
+void PutTables(const QString& path, const QList<Table>& tables, bool replace) {
     requireDatabaseFile(path);
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    const QString partial = absolute + QStringLiteral(".partial");
-    removePartial(partial);
-    QString existing;
+    Connection connection(path, Connection::ReadWrite);
+    QSqlQuery query(connection.db());
+    // The write lock from the start: what is read here stays so until the commit. A program storing
+    // meanwhile waits for it (and this for them) as long as the connection's busy timeout allows.
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        throw Failure(QStringLiteral("Cannot change %1: %2").arg(path, query.lastError().databaseText()));
     try {
-        {
-            Connection source(path, Connection::ReadOnly);
-            existing = findName(tablesOf(source), table.name);
-            if (!existing.isEmpty() && !replace)
-                throw Failure(QStringLiteral("%1 already has a table %2; it is not overwritten").arg(path, existing));
-            // A consistent copy even while someone else writes to the database.
-            QSqlQuery copy(source.db());
-            if (!copy.prepare(QStringLiteral("VACUUM INTO ?"))) throw Failure(copy.lastError().databaseText());
-            copy.addBindValue(partial);
-            if (!copy.exec())
-                throw Failure(QStringLiteral("Cannot copy %1: %2").arg(path, copy.lastError().databaseText()));
+        const QStringList existing = tablesOf(connection);
+        for (const Table& table : tables) {
+            const QString name = findName(existing, table.name);
+            if (!name.isEmpty() && !replace)
+                throw Failure(QStringLiteral("%1 already has a table %2; it is not overwritten").arg(path, name));
+            if (!name.isEmpty()) exec(query, QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(name)));
+            createTable(connection.db(), table);
         }
-        {
-            Connection copy(partial, Connection::ReadWrite);
-            QSqlQuery query(copy.db());
-            exec(query, QStringLiteral("BEGIN"));
-            if (!existing.isEmpty()) exec(query, QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(existing)));
-            createTable(copy.db(), table);
-            exec(query, QStringLiteral("COMMIT"));
-        }
-        moveIntoPlace(partial, absolute, true);
+        if (!query.exec(QStringLiteral("COMMIT")))
+            throw Failure(QStringLiteral("Cannot change %1: %2").arg(path, query.lastError().databaseText()));
     } catch (...) {
-        removePartial(partial);
+        query.exec(QStringLiteral("ROLLBACK"));
         throw;
     }
 }
+
+void PutTable(const QString& path, const Table& table, bool replace) { PutTables(path, {table}, replace); }
 
 // ---- PostgreSQL ----
 

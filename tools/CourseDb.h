@@ -75,14 +75,17 @@ QString DecodeUtf8(const QString& source, const QByteArray& bytes);
 QByteArray WriteCsv(const Table& table);
 
 // Writes a new SQLite database holding the tables. The file is written beside the target and
-// renamed into place only when complete, so a failure leaves no half-written database; an
-// existing target is replaced only when `replace` is set.
+// renamed into place only when complete, so a failure leaves no half-written database, and the
+// folder is flushed to disk after the rename; an existing target is replaced only when `replace` is
+// set.
 void WriteDatabase(const QString& path, const QList<Table>& tables, bool replace = false);
 
-// Puts one table into an existing database, keeping its other tables. The database is copied
-// beside itself, changed there and renamed into place, so a failure leaves it as it was. A table
-// of that name is replaced only when `replace` is set. Throws if the file is missing or is not
-// a database: it never becomes a new one.
+// Puts tables into an existing database, keeping its other tables. The database is changed in place,
+// in one transaction: a failure leaves it as it was; the file stays the same file (its owner, mode
+// and links), and a program that has it open (a running textbook) keeps working on it without
+// losing a store. A table of the same name is replaced only when `replace` is set. Throws if the
+// file is missing or is not a database: it never becomes a new one.
+void PutTables(const QString& path, const QList<Table>& tables, bool replace);
 void PutTable(const QString& path, const Table& table, bool replace);
 
 // Reads a whole table of an existing database, fields in the table's order, rows in the

@@ -84,10 +84,12 @@ const Command kCommands[] = {
      "  --charset CODEPAGE     the code page of a Jet 3 (Access 97) file's texts, which the file does not\n"
      "                         record: CP1251 for Russian, CP1252 (the default) for Western European.\n"
      "                         Jet 4 files are Unicode and need none.\n"
-     "  --force                replace DATABASE if it exists. Without it an existing file is never touched.\n"
+     "  --force                put the tables into DATABASE if it exists, replacing those of the same\n"
+     "                         names; its other tables stay. Without it an existing file is never touched.\n"
      "\n"
-     "DATABASE is written beside itself and renamed into place when complete: a failed import leaves\n"
-     "no file, and with --force the old database stays as it was.\n"},
+     "A new DATABASE is written beside itself and renamed into place when complete: a failed import\n"
+     "leaves no file. An existing one is changed in place in one transaction (a textbook that has it\n"
+     "open keeps working, and loses no store): a failed import leaves it as it was.\n"},
     {"import-csv",
      "usage: coursedb import-csv [--force] [--table NAME] FILE.csv DATABASE\n"
      "\n"
@@ -99,9 +101,10 @@ const Command kCommands[] = {
      "  --table NAME  the table to write\n"
      "  --force       replace the table if DATABASE has it already\n"
      "\n"
-     "If DATABASE exists, only that one table changes and its other tables stay; the change is made in a\n"
-     "copy that replaces the database when complete. If DATABASE does not exist, it is made with this one\n"
-     "table. Errors name the file and the line.\n"},
+     "If DATABASE exists, only that one table changes and its other tables stay; the change is made in\n"
+     "place in one transaction, so a failure leaves the database as it was and a textbook that has it\n"
+     "open keeps working. If DATABASE does not exist, it is made with this one table. Errors name the\n"
+     "file and the line.\n"},
     {"export-csv",
      "usage: coursedb export-csv [--force] DATABASE TABLE FILE.csv\n"
      "\n"
@@ -299,10 +302,15 @@ int importMdb(const QStringList& arguments) {
         summary
             << QStringLiteral("  %1: %2 rows from \"%3\"\n").arg(m.target).arg(tables.last().rows.size()).arg(m.source);
     }
-    coursedb::WriteDatabase(database, tables, force);
-    print(
-        stdout,
-        QStringLiteral("Wrote %1 from %2 (%3):\n%4").arg(database, mdbPath, access.format(), summary.join(QString())));
+    // With --force an existing database is changed in place: its other tables stay.
+    const bool existing = QFileInfo::exists(database);
+    if (existing)
+        coursedb::PutTables(database, tables, true);
+    else
+        coursedb::WriteDatabase(database, tables);
+    print(stdout, QStringLiteral("%1 %2 from %3 (%4):\n%5")
+                      .arg(existing ? QStringLiteral("Changed") : QStringLiteral("Wrote"), database, mdbPath,
+                           access.format(), summary.join(QString())));
     return kDone;
 }
 

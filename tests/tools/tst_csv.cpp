@@ -1,9 +1,16 @@
 // CSV in and out of course databases: what a spreadsheet round trip must keep, what import-csv
 // refuses and what it leaves behind when it does.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "Connection.h"
 #include "CourseDb.h"
+#include "DataSet.h"
 #include "Fixture.h"
 #include "RunCoursedb.h"
 
@@ -195,6 +202,116 @@ private slots:
         QCOMPARE(root.rows("test", "count(*)"), QStringList{"30"});
         QCOMPARE(root.rows("test_kz", "count(*)"), QStringList{"30"});
         QCOMPARE(DirectoryEntries(root.path() + "/Base"), QStringList{"test.db"});
+    }
+
+    // Into an existing database the tables change in place, in one transaction: the file stays the
+    // same file (its links and mode, and so its owner), and a running textbook, which has it open,
+    // keeps working on it: what it stored before the import and after it is there, and it reads the
+    // new table.
+    void importChangesTheDatabaseInPlace_data() {
+        QTest::addColumn<QStringList>("import");  // CSV, MDB and DB stand for the files
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<int>("rows");
+        QTest::newRow("import-csv --force")
+            << QStringList{"import-csv", "--force", "--table", "test_kz", "CSV", "DB"} << "test_kz" << 5;
+        QTest::newRow("import-mdb --force")
+            << QStringList{"import-mdb", "--force", "--table", "Shippers=shippers", "MDB", "DB"} << "shippers" << 3;
+    }
+    void importChangesTheDatabaseInPlace() {
+        QFETCH(QStringList, import);
+        QFETCH(QString, table);
+        QFETCH(int, rows);
+        const QString mdb = QStringLiteral(MDB_FIXTURES "/nwind.mdb");
+        if (import.contains("MDB") && !QFileInfo(mdb).isFile())
+            QSKIP("the Access test file nwind.mdb is not in " MDB_FIXTURES);
+        const fixture::CourseRoot root(30, fixture::Backend::SQLite);
+        const QString db = root.databasePath();
+        const QString link = root.path() + "/Base/link.db";
+        QVERIFY(::link(QFile::encodeName(db).constData(), QFile::encodeName(link).constData()) == 0);
+        QVERIFY(::chmod(QFile::encodeName(db).constData(), 0640) == 0);
+        struct stat before {};
+        QVERIFY(::stat(QFile::encodeName(db).constData(), &before) == 0);
+        QTemporaryDir dir;
+        WriteFileBytes(dir.filePath("bank.csv"), coursedb::WriteCsv(fixture::QuestionBank("test_kz", 5)));
+        import.replaceInStrings(QRegularExpression("^CSV$"), dir.filePath("bank.csv"))
+            .replaceInStrings(QRegularExpression("^MDB$"), mdb)
+            .replaceInStrings(QRegularExpression("^DB$"), db);
+
+        // The textbook's own connection and register, open all along.
+        Connection connection;
+        connection.setConnectionString(db);
+        DataSet users(&connection);
+        users.setTableName("user1");
+        users.open();
+        users.edit();
+        users.setFieldText("glava", "before the import");
+        users.post();
+
+        const CoursedbRun run = RunCoursedb(import);
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+
+        DataSet bank(&connection);
+        try {
+            users.next();
+            users.edit();
+            users.setFieldText("glava", "after the import");
+            users.post();
+            bank.setTableName(table);
+            bank.open();
+        } catch (const platform::Failure& failure) {
+            QFAIL(qPrintable("the textbook could not go on: " + failure.message()));
+        }
+        QCOMPARE(bank.recordCount(), rows);
+
+        for (const QString& path : {db, link}) {
+            QCOMPARE(QueryRows(path, "SELECT \"user\", glava FROM user1"),
+                     QStringList({"Айгерим|before the import", "Борис|after the import", "Сәуле|Введение"}));
+            QCOMPARE(QueryRows(path, "SELECT count(*) FROM " + table), QStringList{QString::number(rows)});
+            QCOMPARE(QueryRows(path, "SELECT count(*) FROM test"), QStringList{"30"});
+        }
+        struct stat after {};
+        QVERIFY(::stat(QFile::encodeName(db).constData(), &after) == 0);
+        QCOMPARE(after.st_ino, before.st_ino);
+        QCOMPARE(after.st_nlink, nlink_t(2));
+        QCOMPARE(after.st_mode & 07777, mode_t(0640));
+        QCOMPARE(after.st_uid, before.st_uid);
+        QCOMPARE(DirectoryEntries(root.path() + "/Base"), QStringList({"link.db", "test.db"}));
+    }
+
+    // A new database is renamed into place and its folder flushed to disk after the rename, so that
+    // it is there after a power cut too. Seen in the system calls the program makes (strace).
+    void newDatabaseIsFlushedIntoItsFolder() {
+        if (QStandardPaths::findExecutable("strace").isEmpty())
+            QSKIP("strace is not installed (Debian package strace)");
+        QTemporaryDir dir;
+        WriteFileBytes(dir.filePath("users.csv"), coursedb::WriteCsv(fixture::StandardUsers()));
+        const QString folder = dir.filePath("Base");
+        QVERIFY(QDir().mkpath(folder));
+        const QString log = dir.filePath("calls");
+        QProcess strace;
+        strace.start("strace", {"-f", "-qq", "-o", log, "-e", "trace=openat,rename,renameat,renameat2,fsync,close",
+                                COURSEDB_PROGRAM, "import-csv", "--table", "user1", dir.filePath("users.csv"),
+                                folder + "/test.db"});
+        QVERIFY(strace.waitForFinished(60000));
+        QCOMPARE(strace.exitCode(), 0);
+        QFile calls(log);
+        QVERIFY(calls.open(QIODevice::ReadOnly));
+        // After the rename: the folder opened, that descriptor flushed.
+        bool renamed = false;
+        QString descriptor;
+        bool flushed = false;
+        for (const QString& line : QString::fromUtf8(calls.readAll()).split(u'\n')) {
+            if (line.contains("rename") && line.contains("test.db.partial\", ") && line.endsWith("= 0")) renamed = true;
+            const QRegularExpressionMatch opened =
+                QRegularExpression("openat\\(AT_FDCWD, \"" + QRegularExpression::escape(folder) +
+                                   "\", [^)]*O_DIRECTORY[^)]*\\) = (\\d+)$")
+                    .match(line);
+            if (renamed && opened.hasMatch()) descriptor = opened.captured(1);
+            if (!descriptor.isEmpty() && line.contains(QRegularExpression("fsync\\(" + descriptor + "\\)\\s+= 0$")))
+                flushed = true;
+        }
+        QVERIFY2(renamed, "no rename of the new database into place");
+        QVERIFY2(flushed, "the folder was not flushed after the rename");
     }
 
     // A table SQLite refuses to create fails after the database was copied: the copy goes, the

@@ -3,6 +3,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "CourseDb.h"
+#include "Fixture.h"
 #include "RunCoursedb.h"
 
 namespace {
@@ -113,27 +115,43 @@ private slots:
         QCOMPARE(DirectoryEntries(dir.path()), QStringList{"notes.mdb"});
     }
 
-    void existingDatabaseIsReplacedOnlyWithForce() {
+    // An existing database is changed only with --force, in place: the imported tables replace those
+    // of the same names, its other tables stay, and a failed import leaves it as it was. A file that
+    // is no database is never taken for one.
+    void existingDatabaseIsChangedOnlyWithForce() {
         QTemporaryDir dir;
         const QString db = dir.filePath("test.db");
-        WriteFileBytes(db, "an older database\n");
+        coursedb::WriteDatabase(db, {coursedb::Table{"s", {"old"}, {{"1"}}}, fixture::StandardUsers()});
+        const QByteArray before = FileBytes(db);
         const QStringList import{"import-mdb", "--table", "Shippers=s", accessFile("nwind.mdb"), db};
 
         const CoursedbRun refused = RunCoursedb(import);
         QCOMPARE(refused.exitCode, 1);
         QVERIFY2(refused.err.contains("--force"), qPrintable(refused.err));
-        QCOMPARE(FileBytes(db), QByteArray("an older database\n"));
+        QCOMPARE(FileBytes(db), before);
 
-        // With --force a failing import still leaves the old file.
-        const CoursedbRun failed =
-            RunCoursedb({"import-mdb", "--force", "--table", "Absent=s", accessFile("nwind.mdb"), db});
+        // SQLite refuses the second table after the first was replaced: the transaction takes both back.
+        const CoursedbRun failed = RunCoursedb({"import-mdb", "--force", "--table", "Shippers=s", "--table",
+                                                "Suppliers=sqlite_x", accessFile("nwind.mdb"), db});
         QCOMPARE(failed.exitCode, 1);
-        QCOMPARE(FileBytes(db), QByteArray("an older database\n"));
+        QCOMPARE(FileBytes(db), before);
 
         const CoursedbRun forced = RunCoursedb(QStringList{"import-mdb", "--force"} + import.mid(1));
         QVERIFY2(forced.exitCode == 0, qPrintable(forced.err));
         QCOMPARE(QueryRows(db, "SELECT count(*) FROM s"), QStringList{"3"});
+        QCOMPARE(QueryRows(db, "SELECT \"user\" FROM user1"), QStringList({"Айгерим", "Борис", "Сәуле"}));
         QCOMPARE(DirectoryEntries(dir.path()), QStringList{"test.db"});
+
+        const QString notes = dir.filePath("notes.db");
+        WriteFileBytes(notes, "an older database\n");
+        for (const bool force : {false, true}) {
+            QStringList arguments{"import-mdb", "--table", "Shippers=s", accessFile("nwind.mdb"), notes};
+            if (force) arguments.insert(1, "--force");
+            const CoursedbRun run = RunCoursedb(arguments);
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.err.contains(force ? "not a course database" : "--force"), qPrintable(run.err));
+            QCOMPARE(FileBytes(notes), QByteArray("an older database\n"));
+        }
     }
 };
 
