@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "AccessFile.h"
 #include "CourseDb.h"
 #include "Fixture.h"
 #include "RunCoursedb.h"
@@ -70,6 +71,36 @@ private slots:
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         QCOMPARE(QueryRows(db, query), rows);
         QCOMPARE(DirectoryEntries(dir.filePath("Base")), QStringList{"test.db"});
+    }
+
+    // A text longer than MDB Tools reads of one would arrive cut: it is an error naming the table,
+    // the row and the field. No Access file with a memo near the real buffer (1 MiB) can be made here
+    // without Access, so the buffer is made small for the test file's own texts: LongTextCol (a memo)
+    // of rows 1 to 6 holds 5, 9, 14, 14, 30 and 18 bytes ("Escaped new line \r\n in field" with its
+    // backslashes is 30); a buffer of N bytes takes texts of up to N - 4.
+    void textTooLongForTheBufferIsAnError_data() {
+        QTest::addColumn<int>("buffer");
+        QTest::addColumn<int>("row");  // the first row too long; 0: none
+        QTest::newRow("34 bytes: every text fits") << 34 << 0;
+        QTest::newRow("33 bytes: row 5 does not") << 33 << 5;
+        QTest::newRow("17 bytes: row 3 does not") << 17 << 3;
+        QTest::newRow("8 bytes: row 1 does not") << 8 << 1;
+    }
+    void textTooLongForTheBufferIsAnError() {
+        QFETCH(int, buffer);
+        QFETCH(int, row);
+        const coursedb::AccessFile access(accessFile("DateTestDatabase.mdb"), QString(), buffer);
+        try {
+            const coursedb::Table table = access.read("DateTest", "d", {"IDCol", "LongTextCol"});
+            QVERIFY2(row == 0, "a text too long for the buffer was read");
+            QCOMPARE(table.rows.size(), 6);
+            QCOMPARE(table.rows[4], QStringList({"5", "Escaped new line \\r\\n in field"}));
+        } catch (const platform::Failure& failure) {
+            QVERIFY2(row != 0, qPrintable(failure.message()));
+            for (const QString& part : {QStringLiteral("DateTestDatabase.mdb, table \"DateTest\", row %1:").arg(row),
+                                        QStringLiteral("LongTextCol"), QString::number(buffer - 4)})
+                QVERIFY2(failure.message().contains(part), qPrintable(failure.message()));
+        }
     }
 
     // Every refusal names what is wrong and leaves the directory as it was: no database, no
