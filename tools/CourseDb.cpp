@@ -364,17 +364,15 @@ void createTable(const QSqlDatabase& db, const Table& table) {
                 const std::optional<qlonglong> number = WholeNumber(text);
                 if (!number && !text.trimmed().isEmpty())
                     throw Failure(QStringLiteral("%1, record %2: %3 is not a whole number: %4")
-                                      .arg(table.name)
-                                      .arg(r + 1)
-                                      .arg(table.fields[f], text));
+                                      .arg(table.name, QString::number(r + 1), table.fields[f], text));
                 insert.addBindValue(number ? QVariant(*number) : QVariant());
             } else {
                 insert.addBindValue(text);
             }
         }
         if (!insert.exec())
-            throw Failure(
-                QStringLiteral("%1, record %2: %3").arg(table.name).arg(r + 1).arg(insert.lastError().databaseText()));
+            throw Failure(QStringLiteral("%1, record %2: %3")
+                              .arg(table.name, QString::number(r + 1), insert.lastError().databaseText()));
     }
 }
 
