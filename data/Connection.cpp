@@ -64,10 +64,10 @@ QString withoutPasswordOptions(const QString& text) {
             from = begin;
         }
     }
-    static const QRegularExpression keyword(
-        QStringLiteral("(^|\\s)(ssl)?password\\s*=\\s*('([^'\\\\]|\\\\.)*'?|\\S*)\\s?"),
-        QRegularExpression::CaseInsensitiveOption);
-    return shown.replace(keyword, QStringLiteral("\\1"));
+    static const QRegularExpression keyword(QStringLiteral("(^|\\s)(ssl)?password\\s*=\\s*('([^'\\\\]|\\\\.)*'?|\\S*)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    // With the blank before it; a first item leaves the blank after it.
+    return keyword.match(shown).hasMatch() ? shown.replace(keyword, QString()).trimmed() : shown;
 }
 
 // What Qt says is wrong with an address, without the address: its error text quotes the address

@@ -77,6 +77,8 @@ private slots:
                                           << "host=lab user=textbook dbname=course";
         QTest::newRow("key=value string, password first") << "password=S3cret host=lab"
                                                           << "host=lab";
+        QTest::newRow("key=value string, password last") << "host=lab password = S3cret"
+                                                         << "host=lab";
         QTest::newRow("key=value string, quoted password") << "host=lab password='my \\'S3cret\\'' dbname=course"
                                                            << "host=lab dbname=course";
         // Nothing to hide.
