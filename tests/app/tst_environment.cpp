@@ -107,6 +107,7 @@ private slots:
     void browserProcessesDoNotInheritIt() {
         const QString mark = QStringLiteral("TEXTBOOK_TEST_RUN=") + QUuid::createUuid().toString(QUuid::Id128);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.remove(QStringLiteral("QT_XCB_GL_INTEGRATION"));  // the test's own, not the program's
         environment.insert(QStringLiteral("TEXTBOOK_DATABASE"), kAddress);
         environment.insert(mark.section(u'=', 0, 0), mark.section(u'=', 1));
         QProcess program;
