@@ -22,9 +22,7 @@ TDataModule5::TDataModule5()
 
 TDataModule5::~TDataModule5() = default;
 
-QString CourseDatabasePath(const QString& contentRoot) {
-    return contentRoot + QStringLiteral("/Base/test.db");
-}
+QString CourseDatabasePath(const QString& contentRoot) { return contentRoot + QStringLiteral("/Base/test.db"); }
 
 namespace {
 // TEXTBOOK_DATABASE as the program found it at start, once taken out of the environment.

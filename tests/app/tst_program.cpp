@@ -1,9 +1,8 @@
 // The real program under Xvfb, driven with xdotool: the language window, the choice of Russian,
 // closing the main window ends the program, and the content root is left as it was.
-#include <QtTest>
-
 #include <QGuiApplication>
 #include <QScreen>
+#include <QtTest>
 
 namespace {
 
@@ -22,8 +21,8 @@ QString waitForWindow(const QString& title, int timeoutMs = 30000) {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < timeoutMs) {
-        const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--name"),
-                                     u'^' + QRegularExpression::escape(title) + u'$'});
+        const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                                     QStringLiteral("--name"), u'^' + QRegularExpression::escape(title) + u'$'});
         if (!ids.isEmpty()) return ids.split(u'\n').first();
         QTest::qWait(100);
     }

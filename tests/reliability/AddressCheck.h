@@ -14,7 +14,8 @@ inline QString checkAddress(const QString& root, Language language, const QStrin
     const QString directory = QDir::cleanPath(QDir(root).absolutePath() + u'/' + PageDirectory(language)) + u'/';
     QString address;
     try {
-        address = section > 0 ? SectionAddress(root, language, pageName, section) : PageAddress(root, language, pageName);
+        address =
+            section > 0 ? SectionAddress(root, language, pageName, section) : PageAddress(root, language, pageName);
     } catch (const platform::Failure&) {
         return {};
     }
@@ -22,8 +23,7 @@ inline QString checkAddress(const QString& root, Language language, const QStrin
     if (!address.endsWith(suffix)) return QStringLiteral("no %1 at the end: %2").arg(suffix, address);
     const QString file = address.chopped(suffix.size() - 4);
     const QString cleaned = QDir::cleanPath(QDir(root).absoluteFilePath(file));
-    if (!cleaned.startsWith(directory))
-        return QStringLiteral("address %1 leaves %2").arg(address, directory);
+    if (!cleaned.startsWith(directory)) return QStringLiteral("address %1 leaves %2").arg(address, directory);
     const QString urlFile = QDir::cleanPath(AddressUrl(address).toLocalFile());
     if (!urlFile.startsWith(directory)) return QStringLiteral("URL of %1 leaves %2").arg(address, directory);
     return {};
