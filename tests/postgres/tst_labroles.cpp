@@ -16,6 +16,8 @@
 #include "tests/common/Fixture.h"
 #include "tests/common/WindowSetGuard.h"
 #include "tools/coursedb/CourseDb.h"
+#include "tools/coursedb/CourseFile.h"
+#include "tools/coursedb/ServerPush.h"
 
 namespace {
 
