@@ -73,7 +73,8 @@ private slots:
         QFETCH(QString, fileMessage);
         QFETCH(QString, serverMessage);
         const bool fileFault = breakSql == u"missing" || breakSql == u"notadb";
-        if (fixture::OnServer() && fileFault) SKIP_ON_THIS_BACKEND("a database file's own fault; the server's are in serverAddress");
+        if (fixture::OnServer() && fileFault)
+            SKIP_ON_THIS_BACKEND("a database file's own fault; the server's are in serverAddress");
         CourseRoot root;
         const QString db = root.databasePath();
         const QString saved = db + QStringLiteral(".saved");

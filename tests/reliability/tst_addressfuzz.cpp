@@ -64,8 +64,10 @@ private slots:
         QVERIFY(isOrdinaryPageName(name));
         for (const QString& root : kRoots)
             for (int section = 0; section <= 3; ++section) {
-                const QString problem = checkAddress(root, kazakh ? Language::Kazakh : Language::Russian, name, section);
-                QVERIFY2(problem.isEmpty(), qPrintable(QStringLiteral("root %1, section %2: %3").arg(root).arg(section).arg(problem)));
+                const QString problem =
+                    checkAddress(root, kazakh ? Language::Kazakh : Language::Russian, name, section);
+                QVERIFY2(problem.isEmpty(),
+                         qPrintable(QStringLiteral("root %1, section %2: %3").arg(root).arg(section).arg(problem)));
             }
     }
 
