@@ -1,7 +1,8 @@
 #include "Trace.h"
 
-#include <QFile>
 #include <time.h>
+
+#include <QFile>
 
 void TraceEvent(const char* name, const QString& detail) {
     static const QString path = qEnvironmentVariable("TEXTBOOK_TRACE");

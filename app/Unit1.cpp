@@ -4,15 +4,14 @@
 #include <QTimer>
 
 #include "BrowserWarmUp.h"
-#include "Trace.h"
-
 #include "Desktop.h"
 #include "Handler.h"
 #include "Pictures.h"
+#include "Trace.h"
 #include "Unit2.h"
-#include "Viewer.h"
 #include "Unit5.h"
 #include "Unit8.h"
+#include "Viewer.h"
 #include "WindowSet.h"
 
 using platform::handler;

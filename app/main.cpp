@@ -1,5 +1,6 @@
-#include <QApplication>
 #include <unistd.h>
+
+#include <QApplication>
 
 #include "BrowserWarmUp.h"
 #include "Desktop.h"

@@ -245,7 +245,8 @@ int serverChapter(const QString& server, const QString& root, int reps, int ops)
             fail(probe.lastError().text());
         const QVariant otherRow = probe.value(0);
         QSqlQuery update(db);
-        if (!update.prepare(QStringLiteral("UPDATE user1 SET glava = ? WHERE rowid = ?"))) fail(update.lastError().text());
+        if (!update.prepare(QStringLiteral("UPDATE user1 SET glava = ? WHERE rowid = ?")))
+            fail(update.lastError().text());
         const QString texts[] = {QStringLiteral("1 НеделяЛекция"), QStringLiteral("2 НеделяПрактическая работа №2")};
         int turn = 0;
         for (int rep = 0; rep < reps; ++rep) {

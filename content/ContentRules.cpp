@@ -23,9 +23,7 @@ void requireSafePageName(const QString& pageName) {
 
 // The content root joined with a directory, the separator added verbatim (so a root of "/"
 // gives "//web/").
-QString join(const QString& contentRoot, const QString& directory) {
-    return contentRoot + u'/' + directory + u'/';
-}
+QString join(const QString& contentRoot, const QString& directory) { return contentRoot + u'/' + directory + u'/'; }
 
 // Makes an address absolute; doubled separators collapse, so "//web/..." is "/web/...".
 QString expand(const QString& address) {

@@ -120,6 +120,4 @@ void TViewer::FormResize() {
     WebBrowser1->resize(outer.width() - 10, outer.height() - 80);
 }
 
-void TViewer::FormClose() {
-    MainWindow(Variant)->show();
-}
+void TViewer::FormClose() { MainWindow(Variant)->show(); }

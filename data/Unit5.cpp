@@ -20,9 +20,7 @@ TDataModule5::TDataModule5()
 
 TDataModule5::~TDataModule5() = default;
 
-QString CourseDatabasePath(const QString& contentRoot) {
-    return contentRoot + QStringLiteral("/Base/test.db");
-}
+QString CourseDatabasePath(const QString& contentRoot) { return contentRoot + QStringLiteral("/Base/test.db"); }
 
 QString CourseDatabaseAddress(const QString& contentRoot) {
     const QString shared = qEnvironmentVariable("TEXTBOOK_DATABASE").trimmed();

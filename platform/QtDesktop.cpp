@@ -7,8 +7,8 @@
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPrinter>
 #include <QPointer>
+#include <QPrinter>
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QScreen>
@@ -107,8 +107,8 @@ void QtDesktop::openWithDesktop(const QUrl& url) {
         return;
     }
     if (!QDesktopServices::openUrl(url)) {
-        showError(applicationTitle(), QStringLiteral("Не удалось открыть «%1»: на этом компьютере нет программы для него.")
-                                          .arg(what));
+        showError(applicationTitle(),
+                  QStringLiteral("Не удалось открыть «%1»: на этом компьютере нет программы для него.").arg(what));
     }
 }
 

@@ -9,9 +9,7 @@ namespace {
 class RecordingPrintJob final : public PrintJob {
 public:
     RecordingPrintJob(RecordingDesktop& desktop, qsizetype index) : desktop_(desktop), index_(index) {}
-    void drawText(int x, int y, const QString& text) override {
-        desktop_.documents[index_].lines.append({x, y, text});
-    }
+    void drawText(int x, int y, const QString& text) override { desktop_.documents[index_].lines.append({x, y, text}); }
     void end() override { desktop_.documents[index_].ended = true; }
 
 private:

@@ -12,9 +12,9 @@ StatusBar::StatusBar(QWidget* parent) : QWidget(parent) {
 QString StatusBar::panelLayout() const {
     QStringList parts;
     for (const Panel& panel : panels_)
-        parts << QStringLiteral("%1:%2:%3").arg(QString::number(panel.width),
-                                                panel.bevel == Bevel::Lowered ? QStringLiteral("sunken") : QString(),
-                                                panel.text);
+        parts << QStringLiteral("%1:%2:%3")
+                     .arg(QString::number(panel.width),
+                          panel.bevel == Bevel::Lowered ? QStringLiteral("sunken") : QString(), panel.text);
     return parts.join(u',');
 }
 

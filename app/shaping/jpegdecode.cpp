@@ -1,11 +1,11 @@
 #include "jpegdecode.h"
 
+#include <jpeglib.h>
+
 #include <csetjmp>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
-
-#include <jpeglib.h>
 
 namespace {
 
@@ -21,15 +21,13 @@ struct ErrorManager {
     char message[JMSG_LENGTH_MAX];
 };
 
-[[noreturn]] void OnError(j_common_ptr cinfo)
-{
+[[noreturn]] void OnError(j_common_ptr cinfo) {
     auto* errors = reinterpret_cast<ErrorManager*>(cinfo->err);
     (*cinfo->err->format_message)(cinfo, errors->message);
     std::longjmp(errors->jump, 1);
 }
 
-void OnMessage(j_common_ptr cinfo, int level)
-{
+void OnMessage(j_common_ptr cinfo, int level) {
     // Level -1 is a warning about damaged data, such as a premature end of file. libjpeg would carry on and
     // fill the rest with grey; a half-grey background is worse than a clear failure.
     if (level < 0) {
@@ -41,8 +39,7 @@ void Silence(j_common_ptr) {}
 
 class Decoder {
 public:
-    Decoder()
-    {
+    Decoder() {
         cinfo_.err = jpeg_std_error(&errors_.base);
         errors_.base.error_exit = OnError;
         errors_.base.emit_message = OnMessage;
@@ -53,8 +50,7 @@ public:
     Decoder& operator=(const Decoder&) = delete;
 
     // Only trivially destructible locals live in here: longjmp skips destructors, so the picture is handed in.
-    bool Run(const QByteArray& data, QImage& image)
-    {
+    bool Run(const QByteArray& data, QImage& image) {
         if (setjmp(errors_.jump) != 0) {
             return false;
         }
@@ -65,17 +61,17 @@ public:
 
         QImage::Format format = QImage::Format_Invalid;
         switch (cinfo_.jpeg_color_space) {
-        case JCS_GRAYSCALE:
-            cinfo_.out_color_space = JCS_GRAYSCALE;
-            format = QImage::Format_Grayscale8;
-            break;
-        case JCS_YCbCr:
-        case JCS_RGB:
-            cinfo_.out_color_space = JCS_RGB;
-            format = QImage::Format_RGB888;
-            break;
-        default:
-            return Fail("unsupported colour model");
+            case JCS_GRAYSCALE:
+                cinfo_.out_color_space = JCS_GRAYSCALE;
+                format = QImage::Format_Grayscale8;
+                break;
+            case JCS_YCbCr:
+            case JCS_RGB:
+                cinfo_.out_color_space = JCS_RGB;
+                format = QImage::Format_RGB888;
+                break;
+            default:
+                return Fail("unsupported colour model");
         }
         if (static_cast<long long>(cinfo_.image_width) * cinfo_.image_height > kMaxPixels) {
             return Fail("the picture is too large");
@@ -96,8 +92,7 @@ public:
     const char* Message() const { return errors_.message; }
 
 private:
-    bool Fail(const char* message)
-    {
+    bool Fail(const char* message) {
         std::snprintf(errors_.message, sizeof errors_.message, "%s", message);
         return false;
     }
@@ -108,8 +103,7 @@ private:
 
 }  // namespace
 
-QImage DecodeJpeg(const QByteArray& data)
-{
+QImage DecodeJpeg(const QByteArray& data) {
     if (data.isEmpty()) {
         throw std::runtime_error("Cannot decode the picture: no data");
     }

@@ -2,7 +2,6 @@
 
 #include <QImageReader>
 #include <QRect>
-
 #include <array>
 #include <cstring>
 #include <stdexcept>
@@ -11,8 +10,7 @@
 
 namespace {
 
-bool IsWhite(QRgb pixel)
-{
+bool IsWhite(QRgb pixel) {
     // Alpha plays no part: a mask says cut or keep by colour alone.
     return (pixel & 0x00FFFFFFu) == 0x00FFFFFFu;
 }
@@ -25,8 +23,7 @@ struct Run {
 };
 
 template <typename Pixel, typename IsCut>
-void CollectKeptRuns(const Pixel* line, int width, const IsCut& isCut, std::vector<Run>& runs)
-{
+void CollectKeptRuns(const Pixel* line, int width, const IsCut& isCut, std::vector<Run>& runs) {
     runs.clear();
     int x = 0;
     while (x < width) {
@@ -48,8 +45,7 @@ void CollectKeptRuns(const Pixel* line, int width, const IsCut& isCut, std::vect
 // every rectangle of a band equally tall. Runs never touch, so no rectangles abut or overlap. A row whose runs
 // repeat the row above makes that row's band one pixel taller instead of starting a new one.
 template <typename LineAt, typename IsCut>
-QRegion BuildRegion(int width, int height, const LineAt& lineAt, const IsCut& isCut)
-{
+QRegion BuildRegion(int width, int height, const LineAt& lineAt, const IsCut& isCut) {
     std::vector<QRect> rects;
     std::vector<Run> previous;
     std::vector<Run> current;
@@ -85,8 +81,7 @@ QRegion BuildRegion(int width, int height, const LineAt& lineAt, const IsCut& is
 
 }  // namespace
 
-QRegion CreateMaskRegion(const QImage& mask)
-{
+QRegion CreateMaskRegion(const QImage& mask) {
     const int width = mask.width();
     const int height = mask.height();
     if (width <= 0 || height <= 0) {
@@ -109,8 +104,7 @@ QRegion CreateMaskRegion(const QImage& mask)
         width, height, [&](int y) { return reinterpret_cast<const QRgb*>(pixels.constScanLine(y)); }, IsWhite);
 }
 
-QRegion CreateMaskRegionPerStrip(const QImage& mask)
-{
+QRegion CreateMaskRegionPerStrip(const QImage& mask) {
     const int width = mask.width();
     const int height = mask.height();
     if (width <= 0 || height <= 0) {
@@ -134,8 +128,7 @@ QRegion CreateMaskRegionPerStrip(const QImage& mask)
     return region;
 }
 
-QImage LoadMask(const QString& path)
-{
+QImage LoadMask(const QString& path) {
     QImageReader reader(path);
     QImage mask = reader.read();
     if (mask.isNull()) {

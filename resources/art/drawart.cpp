@@ -7,6 +7,8 @@
 // the program nudges one inconspicuous edge by single pixels until the count is right, and refuses to write
 // anything if a count or a control rectangle comes out wrong.
 
+#include <jpeglib.h>
+
 #include <QByteArray>
 #include <QColor>
 #include <QDir>
@@ -20,9 +22,6 @@
 #include <QRect>
 #include <QString>
 #include <QVector>
-
-#include <jpeglib.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -67,20 +66,13 @@ const QRect kRegisterControls[] = {
     {287, 187, 60, 20},  // navigator
 };
 
-[[noreturn]] void Fail(const std::string& message)
-{
-    throw std::runtime_error(message);
-}
+[[noreturn]] void Fail(const std::string& message) { throw std::runtime_error(message); }
 
 // --- Mask drawing -------------------------------------------------------------------------------------------
 
-QRgb* Line(QImage& image, int y)
-{
-    return reinterpret_cast<QRgb*>(image.scanLine(y));
-}
+QRgb* Line(QImage& image, int y) { return reinterpret_cast<QRgb*>(image.scanLine(y)); }
 
-void FillRect(QImage& mask, const QRect& rect, QRgb colour)
-{
+void FillRect(QImage& mask, const QRect& rect, QRgb colour) {
     const QRect r = rect & mask.rect();
     for (int y = r.top(); y <= r.bottom(); ++y) {
         std::fill(Line(mask, y) + r.left(), Line(mask, y) + r.right() + 1, colour);
@@ -88,8 +80,7 @@ void FillRect(QImage& mask, const QRect& rect, QRgb colour)
 }
 
 // Paints the pixels of `box` whose centres lie inside (or outside) the circle.
-void PaintByCircle(QImage& mask, const QRect& box, QPointF centre, double radius, bool inside, QRgb colour)
-{
+void PaintByCircle(QImage& mask, const QRect& box, QPointF centre, double radius, bool inside, QRgb colour) {
     for (int y = box.top(); y <= box.bottom(); ++y) {
         for (int x = box.left(); x <= box.right(); ++x) {
             const double dx = x + 0.5 - centre.x();
@@ -101,8 +92,7 @@ void PaintByCircle(QImage& mask, const QRect& box, QPointF centre, double radius
     }
 }
 
-void FillPolygon(QImage& mask, const QPolygonF& polygon, QRgb colour)
-{
+void FillPolygon(QImage& mask, const QPolygonF& polygon, QRgb colour) {
     QPainter painter(&mask);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(Qt::NoPen);
@@ -111,15 +101,13 @@ void FillPolygon(QImage& mask, const QPolygonF& polygon, QRgb colour)
 }
 
 // Recolours kept pixels only, so decorations never change the outline.
-void MarkKept(QImage& mask, int x, int y, QRgb colour)
-{
+void MarkKept(QImage& mask, int x, int y, QRgb colour) {
     if (mask.rect().contains(x, y) && Line(mask, y)[x] != kWhite) {
         Line(mask, y)[x] = colour;
     }
 }
 
-void OutlineKept(QImage& mask, const QRect& rect, QRgb colour)
-{
+void OutlineKept(QImage& mask, const QRect& rect, QRgb colour) {
     for (int x = rect.left(); x <= rect.right(); ++x) {
         MarkKept(mask, x, rect.top(), colour);
         MarkKept(mask, x, rect.bottom(), colour);
@@ -130,8 +118,7 @@ void OutlineKept(QImage& mask, const QRect& rect, QRgb colour)
     }
 }
 
-int Count(const QImage& mask, const std::function<bool(QRgb)>& wanted)
-{
+int Count(const QImage& mask, const std::function<bool(QRgb)>& wanted) {
     int count = 0;
     for (int y = 0; y < mask.height(); ++y) {
         const QRgb* line = reinterpret_cast<const QRgb*>(mask.constScanLine(y));
@@ -140,15 +127,13 @@ int Count(const QImage& mask, const std::function<bool(QRgb)>& wanted)
     return count;
 }
 
-int CountKept(const QImage& mask)
-{
+int CountKept(const QImage& mask) {
     return Count(mask, [](QRgb pixel) { return pixel != kWhite; });
 }
 
 // Brings the kept count to `target` by moving the edge inside `area` one pixel per row: cutting takes the last
 // kept pixel before white, restoring takes back the first white pixel after kept. Returns the pixels moved.
-int Balance(QImage& mask, const QRect& area, int target)
-{
+int Balance(QImage& mask, const QRect& area, int target) {
     int surplus = CountKept(mask) - target;
     const int moved = surplus;
     for (int pass = 0; pass < 4 && surplus != 0; ++pass) {
@@ -174,8 +159,7 @@ int Balance(QImage& mask, const QRect& area, int target)
     return moved;
 }
 
-void CheckControls(const QImage& mask, const QRect* begin, const QRect* end, const char* name)
-{
+void CheckControls(const QImage& mask, const QRect* begin, const QRect* end, const char* name) {
     for (const QRect* rect = begin; rect != end; ++rect) {
         for (int y = rect->top(); y <= rect->bottom(); ++y) {
             for (int x = rect->left(); x <= rect->right(); ++x) {
@@ -188,8 +172,7 @@ void CheckControls(const QImage& mask, const QRect* begin, const QRect* end, con
     }
 }
 
-QImage DrawMainMask()
-{
+QImage DrawMainMask() {
     QImage mask(892, 705, QImage::Format_RGB32);
     mask.fill(kWhite);
 
@@ -209,12 +192,29 @@ QImage DrawMainMask()
     FillRect(mask, {405, 75, 468, 615}, kBlack);
     FillRect(mask, {31, 602, 356, 22}, kWhite);
     FillPolygon(mask,
-                QPolygonF({{407, 642}, {414, 635}, {426, 641}, {441, 648}, {454, 658}, {467, 664}, {478, 674},
-                           {489, 679}, {497, 688}, {407, 688}}),
+                QPolygonF({{407, 642},
+                           {414, 635},
+                           {426, 641},
+                           {441, 648},
+                           {454, 658},
+                           {467, 664},
+                           {478, 674},
+                           {489, 679},
+                           {497, 688},
+                           {407, 688}}),
                 kWhite);
     FillPolygon(mask,
-                QPolygonF({{872, 602}, {872, 689}, {756, 689}, {762, 678}, {774, 671}, {788, 657}, {803, 649},
-                           {817, 634}, {832, 626}, {845, 613}, {858, 604}}),
+                QPolygonF({{872, 602},
+                           {872, 689},
+                           {756, 689},
+                           {762, 678},
+                           {774, 671},
+                           {788, 657},
+                           {803, 649},
+                           {817, 634},
+                           {832, 626},
+                           {845, 613},
+                           {858, 604}}),
                 kWhite);
 
     // Three pointed feet under the panels.
@@ -243,8 +243,7 @@ QImage DrawMainMask()
     return mask;
 }
 
-QImage DrawRegisterMask()
-{
+QImage DrawRegisterMask() {
     QImage mask(390, 210, QImage::Format_RGB32);
     mask.fill(kWhite);
 
@@ -287,24 +286,19 @@ QImage DrawRegisterMask()
 
 // --- Faces --------------------------------------------------------------------------------------------------
 
-QColor Mix(const QColor& a, const QColor& b, double t)
-{
+QColor Mix(const QColor& a, const QColor& b, double t) {
     return QColor::fromRgbF(static_cast<float>(a.redF() + (b.redF() - a.redF()) * t),
                             static_cast<float>(a.greenF() + (b.greenF() - a.greenF()) * t),
                             static_cast<float>(a.blueF() + (b.blueF() - a.blueF()) * t));
 }
 
-bool Cut(const QImage& mask, int x, int y)
-{
-    return !mask.rect().contains(x, y) || mask.pixel(x, y) == kWhite;
-}
+bool Cut(const QImage& mask, int x, int y) { return !mask.rect().contains(x, y) || mask.pixel(x, y) == kWhite; }
 
 // Paints `base` on the kept pixels of `mask` with a soft watered ripple, a light bevel on edges facing up and
 // left and a shade on edges facing down and right. The two outermost kept rings are blended towards white so
 // the JPEG does not smear colour into the cut-out pixels, which stay pure white.
 QImage DrawFace(const QImage& mask, const std::function<QColor(int, int)>& base, const QColor& light,
-                const QColor& shade)
-{
+                const QColor& shade) {
     QImage face(mask.size(), QImage::Format_RGB32);
     for (int y = 0; y < mask.height(); ++y) {
         QRgb* line = Line(face, y);
@@ -347,8 +341,7 @@ QImage DrawFace(const QImage& mask, const std::function<QColor(int, int)>& base,
     return face;
 }
 
-QImage DrawMainFace(const QImage& mask)
-{
+QImage DrawMainFace(const QImage& mask) {
     const auto base = [&](int x, int y) {
         const double across = static_cast<double>(x) / mask.width();
         if (y < 52) {
@@ -362,8 +355,7 @@ QImage DrawMainFace(const QImage& mask)
     return DrawFace(mask, base, QColor(250, 252, 255), QColor(128, 156, 204));
 }
 
-QImage DrawRegisterFace(const QImage& mask)
-{
+QImage DrawRegisterFace(const QImage& mask) {
     const auto base = [&](int x, int y) {
         const double t = 0.7 * y / mask.height() + 0.3 * x / mask.width();
         return Mix(QColor(214, 196, 238), QColor(158, 126, 206), t);
@@ -373,14 +365,12 @@ QImage DrawRegisterFace(const QImage& mask)
 
 // --- Emblem -------------------------------------------------------------------------------------------------
 
-QPointF Polar(QPointF centre, double radius, double degrees)
-{
+QPointF Polar(QPointF centre, double radius, double degrees) {
     const double a = degrees * std::numbers::pi / 180.0;
     return {centre.x() + radius * std::cos(a), centre.y() + radius * std::sin(a)};
 }
 
-QPolygonF Star(QPointF centre, double outer, double inner, double turn = -90)
-{
+QPolygonF Star(QPointF centre, double outer, double inner, double turn = -90) {
     QPolygonF star;
     for (int i = 0; i < 10; ++i) {
         star << Polar(centre, i % 2 == 0 ? outer : inner, turn + i * 36.0);
@@ -389,35 +379,33 @@ QPolygonF Star(QPointF centre, double outer, double inner, double turn = -90)
 }
 
 // Letter-like marks for the ring: a few strokes each, in a 6 x 8 box with its baseline at y = 0.
-void DrawGlyph(QPainter& painter, int kind)
-{
+void DrawGlyph(QPainter& painter, int kind) {
     switch (kind % 6) {
-    case 0:  // П
-        painter.drawPolyline(QPolygonF({{-2.5, 0}, {-2.5, -8}, {2.5, -8}, {2.5, 0}}));
-        break;
-    case 1:  // Λ
-        painter.drawPolyline(QPolygonF({{-3, 0}, {0, -8}, {3, 0}}));
-        break;
-    case 2:  // O
-        painter.drawEllipse(QPointF(0, -4), 2.6, 4);
-        break;
-    case 3:  // Н
-        painter.drawLine(QPointF(-2.5, 0), QPointF(-2.5, -8));
-        painter.drawLine(QPointF(2.5, 0), QPointF(2.5, -8));
-        painter.drawLine(QPointF(-2.5, -4), QPointF(2.5, -4));
-        break;
-    case 4:  // Т
-        painter.drawLine(QPointF(-3, -8), QPointF(3, -8));
-        painter.drawLine(QPointF(0, -8), QPointF(0, 0));
-        break;
-    default:  // И
-        painter.drawPolyline(QPolygonF({{-2.5, -8}, {-2.5, 0}, {2.5, -8}, {2.5, 0}}));
-        break;
+        case 0:  // П
+            painter.drawPolyline(QPolygonF({{-2.5, 0}, {-2.5, -8}, {2.5, -8}, {2.5, 0}}));
+            break;
+        case 1:  // Λ
+            painter.drawPolyline(QPolygonF({{-3, 0}, {0, -8}, {3, 0}}));
+            break;
+        case 2:  // O
+            painter.drawEllipse(QPointF(0, -4), 2.6, 4);
+            break;
+        case 3:  // Н
+            painter.drawLine(QPointF(-2.5, 0), QPointF(-2.5, -8));
+            painter.drawLine(QPointF(2.5, 0), QPointF(2.5, -8));
+            painter.drawLine(QPointF(-2.5, -4), QPointF(2.5, -4));
+            break;
+        case 4:  // Т
+            painter.drawLine(QPointF(-3, -8), QPointF(3, -8));
+            painter.drawLine(QPointF(0, -8), QPointF(0, 0));
+            break;
+        default:  // И
+            painter.drawPolyline(QPolygonF({{-2.5, -8}, {-2.5, 0}, {2.5, -8}, {2.5, 0}}));
+            break;
     }
 }
 
-QImage DrawEmblem()
-{
+QImage DrawEmblem() {
     QImage image(187, 174, QImage::Format_RGB32);
     image.fill(kWhite);
     QPainter painter(&image);
@@ -509,13 +497,9 @@ QImage DrawEmblem()
 
 // --- Icons --------------------------------------------------------------------------------------------------
 
-QPen Outline(const QColor& colour)
-{
-    return QPen(colour, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
-}
+QPen Outline(const QColor& colour) { return QPen(colour, 1, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin); }
 
-void DrawFolder(QPainter& p)
-{
+void DrawFolder(QPainter& p) {
     p.setPen(Outline(QColor(24, 64, 140)));
     p.setBrush(QColor(70, 130, 210));
     p.drawPolygon(QPolygonF({{1.5, 3.5}, {6.5, 3.5}, {8, 5}, {14.5, 5}, {14.5, 13.5}, {1.5, 13.5}}));
@@ -526,8 +510,7 @@ void DrawFolder(QPainter& p)
     p.drawPolygon(QPolygonF({{1.5, 13.5}, {3, 7.5}, {15.5, 7.5}, {14.5, 13.5}}));
 }
 
-void DrawPage(QPainter& p)
-{
+void DrawPage(QPainter& p) {
     p.setPen(Outline(QColor(112, 112, 112)));
     p.setBrush(QColor(238, 238, 238));
     p.drawPolygon(QPolygonF({{3.5, 1.5}, {9.5, 1.5}, {12.5, 4.5}, {12.5, 14.5}, {3.5, 14.5}}));
@@ -539,8 +522,7 @@ void DrawPage(QPainter& p)
     }
 }
 
-void DrawClosedBook(QPainter& p)
-{
+void DrawClosedBook(QPainter& p) {
     p.setPen(Outline(QColor(240, 230, 200)));
     p.setBrush(QColor(246, 238, 214));
     p.drawRect(QRectF(4.5, 2.5, 9, 12));  // page edges peeking out
@@ -554,8 +536,7 @@ void DrawClosedBook(QPainter& p)
     p.drawRect(QRectF(7, 4, 4, 2));  // label
 }
 
-void DrawOpenBook(QPainter& p)
-{
+void DrawOpenBook(QPainter& p) {
     p.setPen(Outline(QColor(96, 60, 28)));
     p.setBrush(QColor(150, 96, 44));
     p.drawPolygon(QPolygonF({{0.5, 4.5}, {8, 6}, {15.5, 4.5}, {15.5, 14.5}, {8, 15.5}, {0.5, 14.5}}));
@@ -571,8 +552,7 @@ void DrawOpenBook(QPainter& p)
     }
 }
 
-void DrawVideo(QPainter& p)
-{
+void DrawVideo(QPainter& p) {
     p.setPen(Outline(QColor(30, 30, 36)));
     p.setBrush(QColor(58, 58, 68));
     p.drawRoundedRect(QRectF(0.5, 2.5, 15, 11), 1.5, 1.5);
@@ -588,8 +568,7 @@ void DrawVideo(QPainter& p)
     p.drawPolygon(QPolygonF({{6.2, 5.8}, {6.2, 10.2}, {10.4, 8}}));
 }
 
-QImage DrawTreeIcons()
-{
+QImage DrawTreeIcons() {
     QImage image(80, 16, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
@@ -606,8 +585,7 @@ QImage DrawTreeIcons()
     return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-QImage DrawRegisterIcon()
-{
+QImage DrawRegisterIcon() {
     QImage image(16, 16, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter p(&image);
@@ -643,8 +621,7 @@ QImage DrawRegisterIcon()
 }
 
 // Greyed twin for the disabled state: grey by luminance, pulled towards a light grey, same shape.
-QImage Greyed(const QImage& icon)
-{
+QImage Greyed(const QImage& icon) {
     QImage grey = icon.convertToFormat(QImage::Format_ARGB32);
     for (int y = 0; y < grey.height(); ++y) {
         QRgb* line = Line(grey, y);
@@ -659,8 +636,7 @@ QImage Greyed(const QImage& icon)
 
 // --- Writers ------------------------------------------------------------------------------------------------
 
-void WriteFile(const QString& path, const QByteArray& bytes)
-{
+void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(bytes) != bytes.size()) {
         Fail("cannot write " + path.toStdString());
@@ -669,8 +645,7 @@ void WriteFile(const QString& path, const QByteArray& bytes)
 
 // Writes a palette BMP with 1 or 4 bits a pixel; Qt writes only 8 and 24 bits, and the masks are meant to be
 // small 16-colour and two-colour files.
-void WritePaletteBmp(const QImage& image, const QVector<QRgb>& palette, int bits, const QString& path)
-{
+void WritePaletteBmp(const QImage& image, const QVector<QRgb>& palette, int bits, const QString& path) {
     const int width = image.width();
     const int height = image.height();
     const int rowBytes = (width * bits + 31) / 32 * 4;
@@ -729,8 +704,7 @@ struct MallocFree {
 
 // Writes through libjpeg so colour keeps full resolution (no chroma subsampling): subsampled colour would
 // bleed blue into the white cut-out pixels next to every edge.
-void WriteJpeg(const QImage& image, const QString& path, int quality)
-{
+void WriteJpeg(const QImage& image, const QString& path, int quality) {
     const bool grey = image.format() == QImage::Format_Grayscale8;
     QImage source = grey ? image : image.convertToFormat(QImage::Format_RGB888);
 
@@ -763,8 +737,7 @@ void WriteJpeg(const QImage& image, const QString& path, int quality)
     WriteFile(path, QByteArray(reinterpret_cast<const char*>(owned.get()), static_cast<qsizetype>(size)));
 }
 
-void WritePng(const QImage& image, const QString& path)
-{
+void WritePng(const QImage& image, const QString& path) {
     if (!image.save(path, "PNG")) {
         Fail("cannot write " + path.toStdString());
     }
@@ -772,8 +745,7 @@ void WritePng(const QImage& image, const QString& path)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: drawart OUTPUT_DIR\n");
         return 2;

@@ -1,9 +1,8 @@
 // The real program under Xvfb, driven with xdotool: the language window, the choice of Russian,
 // closing the main window ends the program, and the content root is left as it was.
-#include <QtTest>
-
 #include <QGuiApplication>
 #include <QScreen>
+#include <QtTest>
 
 namespace {
 

@@ -45,7 +45,8 @@ private slots:
         QTest::addColumn<QRect>("over");
         QTest::addColumn<QSize>("window");
         QTest::addColumn<QPoint>("expected");
-        QTest::newRow("language window on a 1366x768 screen") << QRect(0, 0, 1366, 768) << QSize(638, 452) << QPoint(364, 158);
+        QTest::newRow("language window on a 1366x768 screen")
+            << QRect(0, 0, 1366, 768) << QSize(638, 452) << QPoint(364, 158);
         QTest::newRow("odd difference truncates toward zero")
             << QRect(364, 158, 638, 452) << QSize(949, 754) << QPoint(209, 7);
         QTest::newRow("negative result raised to the desktop edge")

@@ -64,9 +64,12 @@ private slots:
     void missingPictureLeavesTheWindowRectangular_data() {
         QTest::addColumn<QString>("picture");
         QTest::addColumn<QString>("mask");
-        QTest::newRow("picture missing") << ":/images/none.jpg" << ":/images/DW1.bmp";
-        QTest::newRow("picture not a JPEG") << ":/images/treeicons.png" << ":/images/DW1.bmp";
-        QTest::newRow("mask missing") << ":/images/background2.jpg" << ":/images/none.bmp";
+        QTest::newRow("picture missing") << ":/images/none.jpg"
+                                         << ":/images/DW1.bmp";
+        QTest::newRow("picture not a JPEG") << ":/images/treeicons.png"
+                                            << ":/images/DW1.bmp";
+        QTest::newRow("mask missing") << ":/images/background2.jpg"
+                                      << ":/images/none.bmp";
     }
     void missingPictureLeavesTheWindowRectangular() {
         QFETCH(QString, picture);
@@ -97,7 +100,9 @@ private slots:
         QFETCH(int, button);
         CourseRoot root;
         WindowSetGuard windows(root.path());
-        QWidget* target = window == 1 ? static_cast<QWidget*>(Form1) : window == 2 ? static_cast<QWidget*>(Form2) : Form8;
+        QWidget* target = window == 1   ? static_cast<QWidget*>(Form1)
+                          : window == 2 ? static_cast<QWidget*>(Form2)
+                                        : Form8;
         auto* image = target->findChild<Image*>(picture);
         QVERIFY(image);
         QTest::mousePress(image, Qt::MouseButton(button), {}, QPoint(5, 5));

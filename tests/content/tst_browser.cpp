@@ -1,12 +1,11 @@
 // The viewer's browser pane with the real browser engine: a section address loads the page and
 // scrolls to its anchor, a second section of the same page only scrolls, and a missing page
 // shows the engine's own error page while the chapter is recorded all the same.
-#include <QtTest>
-
 #include <QMenu>
 #include <QMenuBar>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <QtTest>
 
 #include "Fixture.h"
 #include "PageScript.h"
@@ -27,7 +26,8 @@ void writePage(const QString& path) {
     if (!page.open(QIODevice::WriteOnly)) qFatal("cannot write the fixture page");
     QByteArray html = "<html><head><meta charset='utf-8'></head><body>";
     for (int section = 1; section <= 3; ++section) {
-        html += QByteArray("<h2 id='a") + QByteArray::number(section) + "'>Раздел " + QByteArray::number(section) + "</h2>";
+        html +=
+            QByteArray("<h2 id='a") + QByteArray::number(section) + "'>Раздел " + QByteArray::number(section) + "</h2>";
         html += "<div style='height:3000px'>текст</div>";
     }
     page.write(html + "</body></html>");

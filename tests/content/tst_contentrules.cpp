@@ -19,19 +19,24 @@ private slots:
         QTest::newRow("Russian page") << "/srv/Course" << false << "Введение" << 0 << "/srv/Course/web/Введение.htm"
                                       << "file:///srv/Course/web/Введение.htm";
         QTest::newRow("Russian section") << "/srv/Course" << false << "1 Неделя" << 2
-                                         << "/srv/Course/web/1 Неделя.htm#a2" << "file:///srv/Course/web/1 Неделя.htm#a2";
+                                         << "/srv/Course/web/1 Неделя.htm#a2"
+                                         << "file:///srv/Course/web/1 Неделя.htm#a2";
         QTest::newRow("section 1 is a1") << "/srv/Course" << false << "1 Неделя" << 1
-                                         << "/srv/Course/web/1 Неделя.htm#a1" << "file:///srv/Course/web/1 Неделя.htm#a1";
+                                         << "/srv/Course/web/1 Неделя.htm#a1"
+                                         << "file:///srv/Course/web/1 Неделя.htm#a1";
         QTest::newRow("Kazakh page") << "/srv/Course" << true << "1 Апта" << 0 << "/srv/Course/web_kz/1 Апта.htm"
                                      << "file:///srv/Course/web_kz/1 Апта.htm";
-        QTest::newRow("Kazakh letters intact") << "/srv/Course" << true << "Јдебиет" << 0
-                                               << "/srv/Course/web_kz/Јдебиет.htm" << "file:///srv/Course/web_kz/Јдебиет.htm";
+        QTest::newRow("Kazakh letters intact")
+            << "/srv/Course" << true << "Јдебиет" << 0 << "/srv/Course/web_kz/Јдебиет.htm"
+            << "file:///srv/Course/web_kz/Јдебиет.htm";
         QTest::newRow("root directory") << "/" << false << "Введение" << 3 << "/web/Введение.htm#a3"
                                         << "file:///web/Введение.htm#a3";
         QTest::newRow("# in a page name stays in the file name")
-            << "/c" << false << "C# и .NET" << 0 << "/c/web/C# и .NET.htm" << "file:///c/web/C%23 и .NET.htm";
+            << "/c" << false << "C# и .NET" << 0 << "/c/web/C# и .NET.htm"
+            << "file:///c/web/C%23 и .NET.htm";
         QTest::newRow("#a1 in a page name, then a section")
-            << "/c" << false << "x.htm#a1" << 2 << "/c/web/x.htm#a1.htm#a2" << "file:///c/web/x.htm%23a1.htm#a2";
+            << "/c" << false << "x.htm#a1" << 2 << "/c/web/x.htm#a1.htm#a2"
+            << "file:///c/web/x.htm%23a1.htm#a2";
         QTest::newRow("% and ? in a page name") << "/c" << false << "100% ?" << 0 << "/c/web/100% ?.htm"
                                                 << "file:///c/web/100%25 %3F.htm";
     }
@@ -78,7 +83,8 @@ private slots:
     }
 
     void menuChapterText() {
-        QCOMPARE(MenuChapterText(QStringLiteral("1 Неделя"), QStringLiteral("Лекция")), QStringLiteral("1 НеделяЛекция"));
+        QCOMPARE(MenuChapterText(QStringLiteral("1 Неделя"), QStringLiteral("Лекция")),
+                 QStringLiteral("1 НеделяЛекция"));
         QCOMPARE(MenuChapterText(QString(), QStringLiteral("Введение")), QStringLiteral("Введение"));
     }
 };

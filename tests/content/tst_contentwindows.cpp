@@ -1,10 +1,9 @@
 // The main windows' chapter trees and the viewers' week menus: what each entry opens, what it
 // records, and which windows are shown.
-#include <QtTest>
-
 #include <QMenu>
 #include <QMenuBar>
 #include <QWebEngineView>
+#include <QtTest>
 
 #include "DataSet.h"
 #include "Fixture.h"
@@ -90,24 +89,30 @@ private slots:
     void doubleClickRule_data() {
         QTest::addColumn<bool>("kazakh");
         QTest::addColumn<QString>("top");
-        QTest::addColumn<int>("item");  // 0: the top-level entry itself
+        QTest::addColumn<int>("item");         // 0: the top-level entry itself
         QTest::addColumn<QString>("address");  // relative to the root; empty: a video was played
         QTest::addColumn<QString>("chapter");
 
-        QTest::newRow("week page") << false << "1 Неделя" << 0 << "/web/1 Неделя.htm" << "1 Неделя";
+        QTest::newRow("week page") << false << "1 Неделя" << 0 << "/web/1 Неделя.htm"
+                                   << "1 Неделя";
         QTest::newRow("section by position") << false << "1 Неделя" << 2 << "/web/1 Неделя.htm#a2"
                                              << "Практическая работа №1";
         QTest::newRow("third item is a3 whatever its label") << false << "1 Неделя" << 3 << "/web/1 Неделя.htm#a3"
                                                              << "Лабораторная работа №2";
         QTest::newRow("label with two spaces") << false << "3 Неделя" << 2 << "/web/3 Неделя.htm#a2"
                                                << "Лабораторная  работа №3";
-        QTest::newRow("video root is a page") << false << "Видео" << 0 << "/web/Видео.htm" << "Видео";
-        QTest::newRow("video") << false << "Видео" << 3 << "" << "";
-        QTest::newRow("Kazakh section") << true << "4 Апта" << 3 << "/web_kz/4 Апта.htm#a3" << "Зертханалық жұмыс№3";
-        QTest::newRow("Kazakh literature") << true << "Јдебиет" << 0 << "/web_kz/Јдебиет.htm" << "Јдебиет";
+        QTest::newRow("video root is a page") << false << "Видео" << 0 << "/web/Видео.htm"
+                                              << "Видео";
+        QTest::newRow("video") << false << "Видео" << 3 << ""
+                               << "";
+        QTest::newRow("Kazakh section") << true << "4 Апта" << 3 << "/web_kz/4 Апта.htm#a3"
+                                        << "Зертханалық жұмыс№3";
+        QTest::newRow("Kazakh literature") << true << "Јдебиет" << 0 << "/web_kz/Јдебиет.htm"
+                                           << "Јдебиет";
         QTest::newRow("Kazakh video root") << true << "Видеоматериал" << 0 << "/web_kz/Видеоматериал.htm"
                                            << "Видеоматериал";
-        QTest::newRow("Kazakh video") << true << "Видеоматериал" << 5 << "" << "";
+        QTest::newRow("Kazakh video") << true << "Видеоматериал" << 5 << ""
+                                      << "";
     }
     void doubleClickRule() {
         QFETCH(bool, kazakh);
@@ -127,7 +132,8 @@ private slots:
         auto& desktop = chosen.windows.desktop;
         QVERIFY(desktop.errors.isEmpty());
         if (address.isEmpty()) {
-            QCOMPARE(desktop.opened, QList<QUrl>{QUrl::fromLocalFile(root.path() + QStringLiteral("/video/%1.avi").arg(item))});
+            QCOMPARE(desktop.opened,
+                     QList<QUrl>{QUrl::fromLocalFile(root.path() + QStringLiteral("/video/%1.avi").arg(item))});
             QCOMPARE(viewer(kazakh)->LastAddress, QString());
             QVERIFY(window->isVisible() && !viewer(kazakh)->isVisible());
             QCOMPARE(root.rows(QStringLiteral("user1")).first(), QStringLiteral("Айгерим|1 Неделя"));
@@ -174,22 +180,46 @@ private slots:
         QTest::addColumn<QString>("chapter");  // empty: nothing recorded
         QTest::addColumn<int>("video");
 
-        QTest::newRow("section") << false << "1 Неделя" << "Практическая работа №1" << "/web/1 Неделя.htm#a2"
+        QTest::newRow("section") << false << "1 Неделя"
+                                 << "Практическая работа №1"
+                                 << "/web/1 Неделя.htm#a2"
                                  << "1 НеделяПрактическая работа №1" << 0;
-        QTest::newRow("lecture") << false << "1 Неделя" << "Лекция" << "/web/1 Неделя.htm#a1" << "1 НеделяЛекция" << 0;
-        QTest::newRow("top-level page") << false << "Введение" << "" << "/web/Введение.htm" << "Введение" << 0;
-        QTest::newRow("week 7 laboratory work acts like its twins")
-            << false << "7 Неделя" << "Лабораторная работа№7" << "/web/7 Неделя.htm#a3" << "7 НеделяЛабораторная работа№7"
-            << 0;
-        QTest::newRow("video") << false << "Видеоматериал" << "4" << "" << "" << 4;
-        QTest::newRow("video submenu itself") << false << "Видеоматериал" << "" << "" << "" << 0;
-        QTest::newRow("Kazakh 8 Тарау") << true << "8 Тарау" << "Практикалық жұмыс №8" << "/web_kz/8 Тарау.htm#a1"
-                                         << "8 ТарауПрактикалық жұмыс №8" << 0;
-        QTest::newRow("Kazakh literature") << true << "Әдебиет" << "" << "/web_kz/Әдебиет.htm" << "Әдебиет" << 0;
-        QTest::newRow("Kazakh lecture of week 1") << true << "1 Апта" << "Дәріс" << "/web_kz/1 Апта.htm#a1"
+        QTest::newRow("lecture") << false << "1 Неделя"
+                                 << "Лекция"
+                                 << "/web/1 Неделя.htm#a1"
+                                 << "1 НеделяЛекция" << 0;
+        QTest::newRow("top-level page") << false << "Введение"
+                                        << ""
+                                        << "/web/Введение.htm"
+                                        << "Введение" << 0;
+        QTest::newRow("week 7 laboratory work acts like its twins") << false << "7 Неделя"
+                                                                    << "Лабораторная работа№7"
+                                                                    << "/web/7 Неделя.htm#a3"
+                                                                    << "7 НеделяЛабораторная работа№7" << 0;
+        QTest::newRow("video") << false << "Видеоматериал"
+                               << "4"
+                               << ""
+                               << "" << 4;
+        QTest::newRow("video submenu itself") << false << "Видеоматериал"
+                                              << ""
+                                              << ""
+                                              << "" << 0;
+        QTest::newRow("Kazakh 8 Тарау") << true << "8 Тарау"
+                                        << "Практикалық жұмыс №8"
+                                        << "/web_kz/8 Тарау.htm#a1"
+                                        << "8 ТарауПрактикалық жұмыс №8" << 0;
+        QTest::newRow("Kazakh literature") << true << "Әдебиет"
+                                           << ""
+                                           << "/web_kz/Әдебиет.htm"
+                                           << "Әдебиет" << 0;
+        QTest::newRow("Kazakh lecture of week 1") << true << "1 Апта"
+                                                  << "Дәріс"
+                                                  << "/web_kz/1 Апта.htm#a1"
                                                   << "1 АптаДәріс" << 0;
-        QTest::newRow("Kazakh laboratory work of week 1")
-            << true << "1 Апта" << "Зертханалық жұмыс№1" << "/web_kz/1 Апта.htm#a3" << "1 АптаЗертханалық жұмыс№1" << 0;
+        QTest::newRow("Kazakh laboratory work of week 1") << true << "1 Апта"
+                                                          << "Зертханалық жұмыс№1"
+                                                          << "/web_kz/1 Апта.htm#a3"
+                                                          << "1 АптаЗертханалық жұмыс№1" << 0;
     }
     void weekMenu() {
         QFETCH(bool, kazakh);
@@ -215,7 +245,8 @@ private slots:
                  QStringLiteral("Айгерим|") + (chapter.isEmpty() ? QStringLiteral("1 Неделя") : chapter));
         if (!chapter.isEmpty()) QCOMPARE(mainWindow(kazakh)->StatusBar1->panelText(4), chapter);
         QCOMPARE(desktop.opened.size(), video ? 1 : 0);
-        if (video) QCOMPARE(desktop.opened[0], QUrl::fromLocalFile(root.path() + QStringLiteral("/video/%1.avi").arg(video)));
+        if (video)
+            QCOMPARE(desktop.opened[0], QUrl::fromLocalFile(root.path() + QStringLiteral("/video/%1.avi").arg(video)));
         QVERIFY(window->isVisible());
         QVERIFY(!mainWindow(kazakh)->isVisible());
     }

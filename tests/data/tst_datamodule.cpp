@@ -14,9 +14,7 @@
 using fixture::CourseRoot;
 
 namespace {
-QStringList panels(TMainForm* window) {
-    return {window->StatusBar1->panelText(2), window->StatusBar1->panelText(4)};
-}
+QStringList panels(TMainForm* window) { return {window->StatusBar1->panelText(2), window->StatusBar1->panelText(4)}; }
 }  // namespace
 
 class TestDataModule : public QObject {
@@ -58,13 +56,21 @@ private slots:
         QTest::addColumn<QString>("mendSql");
         QTest::addColumn<QString>("fileMessage");
         QTest::addColumn<QString>("serverMessage");
-        QTest::newRow("database file missing") << "missing" << "" << "the file does not exist" << "";
-        QTest::newRow("not a database") << "notadb" << "" << "file is not a database" << "";
+        QTest::newRow("database file missing") << "missing"
+                                               << ""
+                                               << "the file does not exist"
+                                               << "";
+        QTest::newRow("not a database") << "notadb"
+                                        << ""
+                                        << "file is not a database"
+                                        << "";
         QTest::newRow("question bank missing") << "ALTER TABLE test RENAME TO test_away"
-                                               << "ALTER TABLE test_away RENAME TO test" << "no such table: test"
+                                               << "ALTER TABLE test_away RENAME TO test"
+                                               << "no such table: test"
                                                << "relation \"test\" does not exist";
         QTest::newRow("register missing") << "ALTER TABLE user1 RENAME TO user1_away"
-                                          << "ALTER TABLE user1_away RENAME TO user1" << "no such table: user1"
+                                          << "ALTER TABLE user1_away RENAME TO user1"
+                                          << "no such table: user1"
                                           << "relation \"user1\" does not exist";
     }
     void failedChoiceThenRetry() {
@@ -123,7 +129,8 @@ private slots:
         const QString secret = QStringLiteral("S3cret-Pw");
         QTest::newRow("not a PostgreSQL address") << "mysql://textbook:" + secret + "@127.0.0.1/%db"
                                                   << "is not a PostgreSQL address";
-        QTest::newRow("a file path") << "/srv/course/Base/test.db" << "is not a PostgreSQL address";
+        QTest::newRow("a file path") << "/srv/course/Base/test.db"
+                                     << "is not a PostgreSQL address";
         QTest::newRow("port not a number") << "postgresql://textbook:" + secret + "@127.0.0.1:54x/%db"
                                            << "the address is not a valid PostgreSQL address";
         QTest::newRow("no database named") << "postgresql://textbook:" + secret + "@127.0.0.1:%port/"
@@ -245,7 +252,8 @@ private slots:
     // A long working directory with Cyrillic letters in it is the content root, whole.
     void longCyrillicContentRoot() {
         QTemporaryDir parent;
-        const QString root = parent.path() + QStringLiteral("/Электронный учебник — курс основ алгоритмизации и программирования");
+        const QString root =
+            parent.path() + QStringLiteral("/Электронный учебник — курс основ алгоритмизации и программирования");
         QVERIFY(root.size() > 60);
         coursedb::WriteDatabase(root + QStringLiteral("/Base/test.db"),
                                 {fixture::QuestionBank(QStringLiteral("test"), 3), fixture::StandardUsers()});

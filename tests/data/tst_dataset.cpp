@@ -18,29 +18,47 @@ namespace {
 // u=TEXT sets user, g=TEXT sets glava, loc=TEXT locates a user.
 void runScript(DataSet& users, const QString& script) {
     for (const QString& op : script.split(u';', Qt::SkipEmptyParts)) {
-        if (op == u"f") users.first();
-        else if (op == u"l") users.last();
-        else if (op == u"n") users.next();
-        else if (op == u"p") users.prior();
-        else if (op == u"e") users.edit();
-        else if (op == u"i") users.insert();
-        else if (op == u"a") users.append();
-        else if (op == u"post") users.post();
-        else if (op == u"cancel") users.cancel();
-        else if (op == u"del") users.remove();
-        else if (op.startsWith(u"u=")) users.setFieldText(QStringLiteral("user"), op.mid(2));
-        else if (op.startsWith(u"g=")) users.setFieldText(QStringLiteral("glava"), op.mid(2));
-        else if (op.startsWith(u"loc=")) users.locate(QStringLiteral("user"), op.mid(4));
-        else QFAIL(qPrintable(QStringLiteral("unknown operation ") + op));
+        if (op == u"f")
+            users.first();
+        else if (op == u"l")
+            users.last();
+        else if (op == u"n")
+            users.next();
+        else if (op == u"p")
+            users.prior();
+        else if (op == u"e")
+            users.edit();
+        else if (op == u"i")
+            users.insert();
+        else if (op == u"a")
+            users.append();
+        else if (op == u"post")
+            users.post();
+        else if (op == u"cancel")
+            users.cancel();
+        else if (op == u"del")
+            users.remove();
+        else if (op.startsWith(u"u="))
+            users.setFieldText(QStringLiteral("user"), op.mid(2));
+        else if (op.startsWith(u"g="))
+            users.setFieldText(QStringLiteral("glava"), op.mid(2));
+        else if (op.startsWith(u"loc="))
+            users.locate(QStringLiteral("user"), op.mid(4));
+        else
+            QFAIL(qPrintable(QStringLiteral("unknown operation ") + op));
     }
 }
 
 QString stateName(DataSet::State state) {
     switch (state) {
-        case DataSet::State::Inactive: return QStringLiteral("inactive");
-        case DataSet::State::Browse: return QStringLiteral("browse");
-        case DataSet::State::Edit: return QStringLiteral("edit");
-        case DataSet::State::Insert: return QStringLiteral("insert");
+        case DataSet::State::Inactive:
+            return QStringLiteral("inactive");
+        case DataSet::State::Browse:
+            return QStringLiteral("browse");
+        case DataSet::State::Edit:
+            return QStringLiteral("edit");
+        case DataSet::State::Insert:
+            return QStringLiteral("insert");
     }
     return {};
 }
@@ -69,39 +87,77 @@ private slots:
         QTest::addColumn<QStringList>("stored");
 
         const QStringList initial{"Айгерим|1 Неделя", "Борис|<null>", "Сәуле|Введение"};
-        QTest::newRow("opened on the first row") << "" << "Айгерим" << "browse" << initial;
-        QTest::newRow("next on the last row stays") << "l;n;n" << "Сәуле" << "browse" << initial;
-        QTest::newRow("prior on the first row stays") << "p;p" << "Айгерим" << "browse" << initial;
+        QTest::newRow("opened on the first row") << ""
+                                                 << "Айгерим"
+                                                 << "browse" << initial;
+        QTest::newRow("next on the last row stays") << "l;n;n"
+                                                    << "Сәуле"
+                                                    << "browse" << initial;
+        QTest::newRow("prior on the first row stays") << "p;p"
+                                                      << "Айгерим"
+                                                      << "browse" << initial;
         QTest::newRow("edit continues a pending edit")
-            << "e;u=Ася;e;g=Лекция;post" << "Ася" << "browse"
-            << QStringList{"Ася|Лекция", "Борис|<null>", "Сәуле|Введение"};
+            << "e;u=Ася;e;g=Лекция;post"
+            << "Ася"
+            << "browse" << QStringList{"Ася|Лекция", "Борис|<null>", "Сәуле|Введение"};
         QTest::newRow("post keeps the row current")
-            << "n;e;g=Глава 2;post" << "Борис" << "browse" << QStringList{"Айгерим|1 Неделя", "Борис|Глава 2", "Сәуле|Введение"};
-        QTest::newRow("a pending edit is not stored by itself") << "e;u=Ася" << "Ася" << "edit" << initial;
+            << "n;e;g=Глава 2;post"
+            << "Борис"
+            << "browse" << QStringList{"Айгерим|1 Неделя", "Борис|Глава 2", "Сәуле|Введение"};
+        QTest::newRow("a pending edit is not stored by itself") << "e;u=Ася"
+                                                                << "Ася"
+                                                                << "edit" << initial;
         QTest::newRow("moving stores a changed row")
-            << "e;u=Ася;n" << "Борис" << "browse" << QStringList{"Ася|1 Неделя", "Борис|<null>", "Сәуле|Введение"};
-        QTest::newRow("moving drops an unchanged edit") << "e;n" << "Борис" << "browse" << initial;
+            << "e;u=Ася;n"
+            << "Борис"
+            << "browse" << QStringList{"Ася|1 Неделя", "Борис|<null>", "Сәуле|Введение"};
+        QTest::newRow("moving drops an unchanged edit") << "e;n"
+                                                        << "Борис"
+                                                        << "browse" << initial;
         QTest::newRow("locate stores a changed row")
-            << "e;g=X;loc=Сәуле" << "Сәуле" << "browse" << QStringList{"Айгерим|X", "Борис|<null>", "Сәуле|Введение"};
-        QTest::newRow("locate of a missing value stays") << "n;loc=Никто" << "Борис" << "browse" << initial;
-        QTest::newRow("an untouched new row is dropped by a move") << "n;i;n" << "Сәуле" << "browse" << initial;
-        QTest::newRow("an untouched new row dropped by first") << "l;i;f" << "Айгерим" << "browse" << initial;
+            << "e;g=X;loc=Сәуле"
+            << "Сәуле"
+            << "browse" << QStringList{"Айгерим|X", "Борис|<null>", "Сәуле|Введение"};
+        QTest::newRow("locate of a missing value stays") << "n;loc=Никто"
+                                                         << "Борис"
+                                                         << "browse" << initial;
+        QTest::newRow("an untouched new row is dropped by a move") << "n;i;n"
+                                                                   << "Сәуле"
+                                                                   << "browse" << initial;
+        QTest::newRow("an untouched new row dropped by first") << "l;i;f"
+                                                               << "Айгерим"
+                                                               << "browse" << initial;
         QTest::newRow("a changed new row is stored by a move")
-            << "n;i;u=Дана;f" << "Айгерим" << "browse"
-            << QStringList{"Айгерим|1 Неделя", "Борис|<null>", "Сәуле|Введение", "Дана|<null>"};
-        QTest::newRow("insert goes before the current row") << "n;i;u=Дана" << "Дана" << "insert" << initial;
+            << "n;i;u=Дана;f"
+            << "Айгерим"
+            << "browse" << QStringList{"Айгерим|1 Неделя", "Борис|<null>", "Сәуле|Введение", "Дана|<null>"};
+        QTest::newRow("insert goes before the current row") << "n;i;u=Дана"
+                                                            << "Дана"
+                                                            << "insert" << initial;
         QTest::newRow("append then post")
-            << "a;u=Ерлан;post" << "Ерлан" << "browse"
-            << QStringList{"Айгерим|1 Неделя", "Борис|<null>", "Сәуле|Введение", "Ерлан|<null>"};
-        QTest::newRow("cancel drops an edit") << "e;u=Ася;cancel" << "Айгерим" << "browse" << initial;
-        QTest::newRow("cancel of a new row returns to the row before") << "n;i;u=X;cancel" << "Борис" << "browse" << initial;
-        QTest::newRow("delete moves to the next row")
-            << "n;del" << "Сәуле" << "browse" << QStringList{"Айгерим|1 Неделя", "Сәуле|Введение"};
+            << "a;u=Ерлан;post"
+            << "Ерлан"
+            << "browse" << QStringList{"Айгерим|1 Неделя", "Борис|<null>", "Сәуле|Введение", "Ерлан|<null>"};
+        QTest::newRow("cancel drops an edit") << "e;u=Ася;cancel"
+                                              << "Айгерим"
+                                              << "browse" << initial;
+        QTest::newRow("cancel of a new row returns to the row before") << "n;i;u=X;cancel"
+                                                                       << "Борис"
+                                                                       << "browse" << initial;
+        QTest::newRow("delete moves to the next row") << "n;del"
+                                                      << "Сәуле"
+                                                      << "browse" << QStringList{"Айгерим|1 Неделя", "Сәуле|Введение"};
         QTest::newRow("delete of the last row moves to the new last")
-            << "l;del" << "Борис" << "browse" << QStringList{"Айгерим|1 Неделя", "Борис|<null>"};
-        QTest::newRow("delete of a pending new row only drops it") << "n;i;u=X;del" << "Борис" << "browse" << initial;
+            << "l;del"
+            << "Борис"
+            << "browse" << QStringList{"Айгерим|1 Неделя", "Борис|<null>"};
+        QTest::newRow("delete of a pending new row only drops it") << "n;i;u=X;del"
+                                                                   << "Борис"
+                                                                   << "browse" << initial;
         QTest::newRow("delete of an edited row deletes the stored row")
-            << "e;u=X;del" << "Борис" << "browse" << QStringList{"Борис|<null>", "Сәуле|Введение"};
+            << "e;u=X;del"
+            << "Борис"
+            << "browse" << QStringList{"Борис|<null>", "Сәуле|Введение"};
     }
     void cursorRules() {
         QFETCH(QString, script);
@@ -206,16 +262,23 @@ private slots:
         QTest::addColumn<QStringList>("storedAtLast");  // null: the retry is refused too
         const QString aigerim = QStringLiteral("Айгерим");
         QTest::newRow("chapter changed, then chapter stored")
-            << "UPDATE user1 SET glava = 'чужая' WHERE \"user\" = 'Айгерим'" << "e;g=моя;post"
-            << "Айгерим|моя" << "post" << QStringList{"Айгерим|моя", "Борис|<null>", "Сәуле|Введение"};
+            << "UPDATE user1 SET glava = 'чужая' WHERE \"user\" = 'Айгерим'"
+            << "e;g=моя;post"
+            << "Айгерим|моя"
+            << "post" << QStringList{"Айгерим|моя", "Борис|<null>", "Сәуле|Введение"};
         QTest::newRow("name changed, then chapter stored")
-            << "UPDATE user1 SET \"user\" = 'Ая' WHERE \"user\" = 'Айгерим'" << "e;g=моя;post"
-            << "Ая|моя" << "post" << QStringList{"Ая|моя", "Борис|<null>", "Сәуле|Введение"};
-        QTest::newRow("deleted, then stored") << "DELETE FROM user1 WHERE \"user\" = 'Айгерим'" << "e;g=моя;post"
-                                              << "Айгерим|моя" << "post" << QStringList();
-        QTest::newRow("changed, then deleted")
-            << "UPDATE user1 SET \"user\" = 'Ая' WHERE \"user\" = 'Айгерим'" << "del"
-            << "Ая|1 Неделя" << "del" << QStringList{"Борис|<null>", "Сәуле|Введение"};
+            << "UPDATE user1 SET \"user\" = 'Ая' WHERE \"user\" = 'Айгерим'"
+            << "e;g=моя;post"
+            << "Ая|моя"
+            << "post" << QStringList{"Ая|моя", "Борис|<null>", "Сәуле|Введение"};
+        QTest::newRow("deleted, then stored") << "DELETE FROM user1 WHERE \"user\" = 'Айгерим'"
+                                              << "e;g=моя;post"
+                                              << "Айгерим|моя"
+                                              << "post" << QStringList();
+        QTest::newRow("changed, then deleted") << "UPDATE user1 SET \"user\" = 'Ая' WHERE \"user\" = 'Айгерим'"
+                                               << "del"
+                                               << "Ая|1 Неделя"
+                                               << "del" << QStringList{"Борис|<null>", "Сәуле|Введение"};
     }
     void rowChangedByAnotherProgram() {
         QFETCH(QString, other);
@@ -232,7 +295,7 @@ private slots:
                 runScript(db.users, steps);
             } catch (const platform::Failure& f) {
                 return f.message().contains(QStringLiteral("changed or deleted by another user")) ? f.message()
-                                                                                                   : QString();
+                                                                                                  : QString();
             }
             return QString();
         };

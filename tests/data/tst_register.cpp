@@ -542,17 +542,28 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("pendingRow");
         QTest::addColumn<QString>("storedAtLast");
-        QTest::newRow("refused, click on another row") << "refuse" << "click:2" << "names are locked"
-                                                       << "Ася|1 Неделя" << "Ася|1 Неделя";
-        QTest::newRow("refused, Down") << "refuse" << "key:Down" << "names are locked" << "Ася|1 Неделя"
+        QTest::newRow("refused, click on another row") << "refuse"
+                                                       << "click:2"
+                                                       << "names are locked"
+                                                       << "Ася|1 Неделя"
+                                                       << "Ася|1 Неделя";
+        QTest::newRow("refused, Down") << "refuse"
+                                       << "key:Down"
+                                       << "names are locked"
+                                       << "Ася|1 Неделя"
                                        << "Ася|1 Неделя";
-        QTest::newRow("refused, navigator post") << "refuse" << "nav:post" << "names are locked"
-                                                 << "Ася|1 Неделя" << "Ася|1 Неделя";
+        QTest::newRow("refused, navigator post") << "refuse"
+                                                 << "nav:post"
+                                                 << "names are locked"
+                                                 << "Ася|1 Неделя"
+                                                 << "Ася|1 Неделя";
         QTest::newRow("changed by another user, click on another row")
-            << "UPDATE user1 SET glava = 'другая' WHERE \"user\" = 'Айгерим'" << "click:2"
+            << "UPDATE user1 SET glava = 'другая' WHERE \"user\" = 'Айгерим'"
+            << "click:2"
             << "changed or deleted by another user since it was read; your change is kept but was not stored "
                "(storing it again replaces their change)"
-            << "Ася|другая" << "Ася|другая";
+            << "Ася|другая"
+            << "Ася|другая";
     }
     void refusedStoreKeepsTheRow() {
         QFETCH(QString, breakSql);

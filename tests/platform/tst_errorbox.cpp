@@ -1,8 +1,7 @@
 // The error box: its text rule, and one box per failed handler with the program going on; and the
 // desktop's own box for a file it cannot open.
-#include <QtTest>
-
 #include <QMessageBox>
+#include <QtTest>
 
 #include "Failure.h"
 #include "Handler.h"
@@ -16,17 +15,28 @@ private slots:
     void fullStopRule_data() {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("letter") << "no such table: user1" << "no such table: user1.";
-        QTest::newRow("Cyrillic letter") << "Ошибка" << "Ошибка.";
-        QTest::newRow("digit") << "code 5" << "code 5.";
-        QTest::newRow("full stop") << "Done." << "Done.";
-        QTest::newRow("exclamation, below the full stop") << "Stop!" << "Stop!";
-        QTest::newRow("closing parenthesis, below") << "(x)" << "(x)";
-        QTest::newRow("comma, below") << "a," << "a,";
-        QTest::newRow("hyphen, below") << "a-" << "a-";
-        QTest::newRow("slash, above") << "a/" << "a/.";
-        QTest::newRow("colon, above") << "a:" << "a:.";
-        QTest::newRow("empty") << "" << "";
+        QTest::newRow("letter") << "no such table: user1"
+                                << "no such table: user1.";
+        QTest::newRow("Cyrillic letter") << "Ошибка"
+                                         << "Ошибка.";
+        QTest::newRow("digit") << "code 5"
+                               << "code 5.";
+        QTest::newRow("full stop") << "Done."
+                                   << "Done.";
+        QTest::newRow("exclamation, below the full stop") << "Stop!"
+                                                          << "Stop!";
+        QTest::newRow("closing parenthesis, below") << "(x)"
+                                                    << "(x)";
+        QTest::newRow("comma, below") << "a,"
+                                      << "a,";
+        QTest::newRow("hyphen, below") << "a-"
+                                       << "a-";
+        QTest::newRow("slash, above") << "a/"
+                                      << "a/.";
+        QTest::newRow("colon, above") << "a:"
+                                      << "a:.";
+        QTest::newRow("empty") << ""
+                               << "";
     }
     void fullStopRule() {
         QFETCH(QString, message);

@@ -39,7 +39,9 @@ qint64 now() {
     return qint64(t.tv_sec) * 1000000000 + t.tv_nsec;
 }
 
-bool isConflict(const QString& message) { return message.contains(QStringLiteral("changed or deleted by another user")); }
+bool isConflict(const QString& message) {
+    return message.contains(QStringLiteral("changed or deleted by another user"));
+}
 
 class Log {
 public:

@@ -23,7 +23,8 @@ inline QString checkAddress(const QString& root, Language language, const QStrin
     const bool ordinary = isOrdinaryPageName(pageName);
     QString address;
     try {
-        address = section > 0 ? SectionAddress(root, language, pageName, section) : PageAddress(root, language, pageName);
+        address =
+            section > 0 ? SectionAddress(root, language, pageName, section) : PageAddress(root, language, pageName);
     } catch (const platform::Failure& failure) {
         return ordinary ? QStringLiteral("an ordinary name was refused: %1").arg(failure.message()) : QString();
     }

@@ -1,9 +1,8 @@
 // Page and section addresses for the course's own page names and for pseudo-random ones (fixed
 // seed): none crashes, none leaves its language's directory, and every name without "/" or NUL
 // (and other than "." and "..") names its own file there.
-#include <QtTest>
-
 #include <QRandomGenerator>
+#include <QtTest>
 
 #include "AddressCheck.h"
 
@@ -11,18 +10,21 @@ namespace {
 
 // Pieces page names are made of: the dangerous ones ("..", "/", "#", "%", NUL) among ordinary letters.
 const QStringList kPieces{
-    QStringLiteral(".."), QStringLiteral("."),  QStringLiteral("/"),  QStringLiteral("\\"), QStringLiteral("#"),
-    QStringLiteral("#a1"), QStringLiteral("%"), QStringLiteral("%2F"), QStringLiteral("%2e%2e"), QStringLiteral("?"),
-    QStringLiteral(" "),  QStringLiteral("~"),  QStringLiteral("Неделя"), QStringLiteral("Әдебиет"),
-    QStringLiteral("🎓"), QStringLiteral(".htm"), QStringLiteral("web_kz"), QStringLiteral("web"),
-    QStringLiteral("file:"), QString(QChar(u'\0')), QStringLiteral("\n"), QStringLiteral("x")};
+    QStringLiteral(".."),     QStringLiteral("."),       QStringLiteral("/"),     QStringLiteral("\\"),
+    QStringLiteral("#"),      QStringLiteral("#a1"),     QStringLiteral("%"),     QStringLiteral("%2F"),
+    QStringLiteral("%2e%2e"), QStringLiteral("?"),       QStringLiteral(" "),     QStringLiteral("~"),
+    QStringLiteral("Неделя"), QStringLiteral("Әдебиет"), QStringLiteral("🎓"),     QStringLiteral(".htm"),
+    QStringLiteral("web_kz"), QStringLiteral("web"),     QStringLiteral("file:"), QString(QChar(u'\0')),
+    QStringLiteral("\n"),     QStringLiteral("x")};
 
 QString randomName(QRandomGenerator& random) {
     QString name;
     const int pieces = int(random.bounded(6));
     for (int i = 0; i < pieces; ++i) {
-        if (random.bounded(4) == 0) name += QChar(char16_t(random.bounded(1, 0xD7FF)));
-        else name += kPieces[int(random.bounded(qsizetype(kPieces.size())))];
+        if (random.bounded(4) == 0)
+            name += QChar(char16_t(random.bounded(1, 0xD7FF)));
+        else
+            name += kPieces[int(random.bounded(qsizetype(kPieces.size())))];
     }
     return name;
 }

@@ -2,8 +2,6 @@
 // the browser pane: page names with odd characters, missing pages, videos and page folders, a
 // working directory with spaces and Cyrillic letters, and one deleted while the program runs.
 // Each is an error box or a sound result, never a crash, and the user register is never harmed.
-#include <QtTest>
-
 #include <QMenu>
 #include <QMenuBar>
 #include <QSqlDatabase>
@@ -11,6 +9,7 @@
 #include <QUuid>
 #include <QWebEnginePage>
 #include <QWebEngineView>
+#include <QtTest>
 
 #include "../testing/TestRun.h"
 #include "CourseDb.h"
@@ -42,9 +41,9 @@ public:
     explicit Course(const QString& relativePath = QStringLiteral("course"))
         : path_(QDir::cleanPath(base_.path() + u'/' + relativePath)) {
         if (!base_.isValid()) qFatal("cannot make a temporary directory");
-        coursedb::WriteDatabase(databasePath(), {fixture::QuestionBank(QStringLiteral("test"), 40),
-                                                 fixture::QuestionBank(QStringLiteral("test_kz"), 40),
-                                                 fixture::StandardUsers()});
+        coursedb::WriteDatabase(databasePath(),
+                                {fixture::QuestionBank(QStringLiteral("test"), 40),
+                                 fixture::QuestionBank(QStringLiteral("test_kz"), 40), fixture::StandardUsers()});
     }
 
     QString path() const { return path_; }
@@ -176,11 +175,11 @@ private slots:
     // even where a wrong reading would find another file (the decoy) to open.
     void legalPageNames_data() {
         QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("section");  // 0: the whole page, else the section a<n>
+        QTest::addColumn<int>("section");    // 0: the whole page, else the section a<n>
         QTest::addColumn<QString>("decoy");  // relative to the content root; empty: none
 
-        QTest::newRow("spaces, doubled and trailing") << "Лабораторная  работа №3 " << 0
-                                                      << "web/Лабораторная работа №3.htm";
+        QTest::newRow("spaces, doubled and trailing")
+            << "Лабораторная  работа №3 " << 0 << "web/Лабораторная работа №3.htm";
         QTest::newRow("# in the name") << "C# и .NET" << 0 << "web/C";
         QTest::newRow("# in the name, then a section") << "C# и .NET" << 2 << "web/C";
         QTest::newRow("a name ending like a section") << "Глава.htm#a1" << 0 << "web/Глава.htm";
@@ -198,7 +197,8 @@ private slots:
         Course course;
         const QString title = QStringLiteral("page ") + name;
         course.writePage(Language::Russian, name, title);
-        if (!decoy.isEmpty()) Course::writeFile(course.path() + u'/' + decoy, Course::pageHtml(QStringLiteral("decoy")));
+        if (!decoy.isEmpty())
+            Course::writeFile(course.path() + u'/' + decoy, Course::pageHtml(QStringLiteral("decoy")));
         Session session(course.path(), Language::Russian);
         QSignalSpy loaded(Form3->WebBrowser1, &QWebEngineView::loadFinished);
 
@@ -263,16 +263,21 @@ private slots:
 
         const auto ru = Language::Russian;
         const auto kz = Language::Kazakh;
-        QTest::newRow("Russian page from the tree") << ru << false << "Введение" << "" << "Введение" << 0 << "Введение";
-        QTest::newRow("Russian section from the menu")
-            << ru << true << "2 Неделя" << "Лабораторная работа №2" << "2 Неделя" << 2
-            << "2 НеделяЛабораторная работа №2";
-        QTest::newRow("Kazakh page from the tree, no web_kz") << kz << false << "Кіріспе" << "" << "Кіріспе" << 0
-                                                             << "Кіріспе";
-        QTest::newRow("Kazakh section from the tree, no web_kz")
-            << kz << false << "4 Апта" << "Зертханалық жұмыс№3" << "4 Апта" << 3 << "Зертханалық жұмыс№3";
-        QTest::newRow("Kazakh section from the menu, no web_kz")
-            << kz << true << "1 Апта" << "Практикалық жұмыс №1" << "1 Апта" << 2 << "1 АптаПрактикалық жұмыс №1";
+        QTest::newRow("Russian page from the tree") << ru << false << "Введение"
+                                                    << ""
+                                                    << "Введение" << 0 << "Введение";
+        QTest::newRow("Russian section from the menu") << ru << true << "2 Неделя"
+                                                       << "Лабораторная работа №2"
+                                                       << "2 Неделя" << 2 << "2 НеделяЛабораторная работа №2";
+        QTest::newRow("Kazakh page from the tree, no web_kz") << kz << false << "Кіріспе"
+                                                              << ""
+                                                              << "Кіріспе" << 0 << "Кіріспе";
+        QTest::newRow("Kazakh section from the tree, no web_kz") << kz << false << "4 Апта"
+                                                                 << "Зертханалық жұмыс№3"
+                                                                 << "4 Апта" << 3 << "Зертханалық жұмыс№3";
+        QTest::newRow("Kazakh section from the menu, no web_kz") << kz << true << "1 Апта"
+                                                                 << "Практикалық жұмыс №1"
+                                                                 << "1 Апта" << 2 << "1 АптаПрактикалық жұмыс №1";
     }
     void missingPages() {
         QFETCH(Language, language);
@@ -325,8 +330,7 @@ private slots:
         course.writePage(language, page, QStringLiteral("now there"));
         viewer(language)->close();
         open();
-        QTRY_COMPARE_WITH_TIMEOUT(shownTitle(pane), QStringLiteral("now there"),
-                                  20000);
+        QTRY_COMPARE_WITH_TIMEOUT(shownTitle(pane), QStringLiteral("now there"), 20000);
         QCOMPARE(errorBoxes(session.windows.desktop), QStringList());
     }
 
@@ -338,7 +342,7 @@ private slots:
         QTest::addColumn<bool>("fromMenu");
         QTest::addColumn<int>("video");
         QTest::addColumn<QString>("setUp");  // none: no video folder; others: all videos but this one;
-                                              // directory: a folder in its place; all: every video
+                                             // directory: a folder in its place; all: every video
         const auto ru = Language::Russian;
         const auto kz = Language::Kazakh;
         QTest::newRow("no video folder, from the tree") << ru << false << 3 << "none";

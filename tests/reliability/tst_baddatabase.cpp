@@ -1,8 +1,7 @@
 // A course database in a bad state, met through the language choice and a whole test: each is an
 // error box or a sound result, never a crash, and the user register is never harmed.
-#include <QtTest>
-
 #include <QRandomGenerator>
+#include <QtTest>
 
 #include "../testing/TestRun.h"
 #include "Fixture.h"

@@ -1,19 +1,18 @@
 // The user register under faults and concurrent use: a store killed at any moment, a database
 // locked or made read-only by someone else, a second copy of the program, and names of any kind.
 // A refused store is an error box and leaves the change pending; nothing that was stored is lost.
-#include <QtTest>
-
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QUuid>
+#include <QtTest>
 
 #include "Connection.h"
 #include "DataSet.h"
 #include "Fixture.h"
-#include "OpenedRegister.h"
 #include "Handler.h"
+#include "OpenedRegister.h"
 #include "RecordingDesktop.h"
 
 using fixture::CourseRoot;
@@ -33,8 +32,10 @@ QString integrity(const QString& path) {
         db.setDatabaseName(path);
         if (!db.open()) return QStringLiteral("cannot open");
         QSqlQuery query(db);
-        if (query.exec(QStringLiteral("PRAGMA integrity_check")) && query.next()) answer = query.value(0).toString();
-        else answer = QStringLiteral("check failed");
+        if (query.exec(QStringLiteral("PRAGMA integrity_check")) && query.next())
+            answer = query.value(0).toString();
+        else
+            answer = QStringLiteral("check failed");
     }
     QSqlDatabase::removeDatabase(name);
     return answer;
@@ -152,8 +153,10 @@ private slots:
 
             QCOMPARE(integrity(root.databasePath()), QStringLiteral("ok"));
             const QString now = root.rows(QStringLiteral("user1")).first().section(u'|', 1);
-            QVERIFY2(now == lastReturned || now == inFlight,
-                     qPrintable(QStringLiteral("run %1: holds %2, expected %3 or %4").arg(run).arg(now, lastReturned, inFlight)));
+            QVERIFY2(
+                now == lastReturned || now == inFlight,
+                qPrintable(
+                    QStringLiteral("run %1: holds %2, expected %3 or %4").arg(run).arg(now, lastReturned, inFlight)));
             QCOMPARE(root.rows(QStringLiteral("user1")).size(), 3);
             if (hot) {
                 // Rolled back by the check's connection: what the store had written is gone.

@@ -2,12 +2,12 @@
 // pages loaded by the real browser pane, and hundreds of whole tests with their results window. Each
 // step is checked as it goes, and the process's resident memory (VmRSS), read after a warm-up, must
 // not grow beyond a stated bound in any phase: a leak per step would add up over these counts.
-#include <QtTest>
+#include <malloc.h>
 
 #include <QElapsedTimer>
 #include <QFile>
 #include <QWebEngineView>
-#include <malloc.h>
+#include <QtTest>
 #include <cstdlib>
 #include <memory>
 
@@ -118,7 +118,8 @@ QStringList chapterTexts() {
 void writePage(const QString& path, const QString& title) {
     QFile page(path);
     if (!page.open(QIODevice::WriteOnly)) qFatal("cannot write %s", qPrintable(path));
-    QByteArray html = "<html><head><meta charset='utf-8'><title>" + title.toHtmlEscaped().toUtf8() + "</title></head><body>";
+    QByteArray html =
+        "<html><head><meta charset='utf-8'><title>" + title.toHtmlEscaped().toUtf8() + "</title></head><body>";
     for (int section = 1; section <= 3; ++section) {
         html += "<h2 id='a" + QByteArray::number(section) + "'>Раздел " + QByteArray::number(section) + "</h2><p>";
         for (int line = 0; line < 200; ++line) html += "Текст раздела, строка " + QByteArray::number(line) + ". ";
@@ -184,10 +185,9 @@ class TestLongRun : public QObject {
         }
         Finish();
         QVERIFY(Form7->isVisible());
-        QCOMPARE(ResultLines(), (QStringList{QStringLiteral("Студент - Айгерим"),
-                                             QStringLiteral("В тестировании набрали - 19 баллов"),
-                                             QStringLiteral("Неправильно ответили на следующие вопросы , %1")
-                                                 .arg(wrongPosition)}));
+        QCOMPARE(ResultLines(),
+                 (QStringList{QStringLiteral("Студент - Айгерим"), QStringLiteral("В тестировании набрали - 19 баллов"),
+                              QStringLiteral("Неправильно ответили на следующие вопросы , %1").arg(wrongPosition)}));
         Form7->BitBtn1->click();
         QVERIFY(!Form7->isVisible() && !Form4->isVisible());
         QVERIFY(Form2->isVisible());
@@ -203,7 +203,8 @@ class TestLongRun : public QObject {
         clock.start();
         for (int i = 0; i < count; ++i) {
             step();
-            if (QTest::currentTestFailed()) QFAIL(qPrintable(QStringLiteral("%1: step %2 failed").arg(name).arg(i + 1)));
+            if (QTest::currentTestFailed())
+                QFAIL(qPrintable(QStringLiteral("%1: step %2 failed").arg(name).arg(i + 1)));
         }
         const double seconds = clock.elapsed() / 1000.0;
         settle();
@@ -211,12 +212,14 @@ class TestLongRun : public QObject {
         const long liveAfter = liveHeapKb();
         QVERIFY2(before > 0 && after > 0, "VmRSS cannot be read");
         if (kSanitized) {
-            qInfo("%s: %d in %.1f s (%.2f ms each); VmRSS %ld kB at the start, %ld kB at the end, %+ld kB; live heap "
-                  "%ld kB at the start, %ld kB at the end, %+ld kB (allowed %ld kB)",
-                  name, count, seconds, 1000.0 * seconds / count, before, after, after - before, liveBefore, liveAfter,
-                  liveAfter - liveBefore, allowedKb);
-            QVERIFY2(liveAfter - liveBefore <= allowedKb,
-                     qPrintable(QStringLiteral("%1 grew the live heap by %2 kB").arg(name).arg(liveAfter - liveBefore)));
+            qInfo(
+                "%s: %d in %.1f s (%.2f ms each); VmRSS %ld kB at the start, %ld kB at the end, %+ld kB; live heap "
+                "%ld kB at the start, %ld kB at the end, %+ld kB (allowed %ld kB)",
+                name, count, seconds, 1000.0 * seconds / count, before, after, after - before, liveBefore, liveAfter,
+                liveAfter - liveBefore, allowedKb);
+            QVERIFY2(
+                liveAfter - liveBefore <= allowedKb,
+                qPrintable(QStringLiteral("%1 grew the live heap by %2 kB").arg(name).arg(liveAfter - liveBefore)));
             return;
         }
         qInfo("%s: %d in %.1f s (%.2f ms each); VmRSS %ld kB at the start, %ld kB at the end, %+ld kB (allowed %ld kB)",
@@ -258,7 +261,8 @@ private slots:
     }
 
     void chapterRecordings() {
-        phase("chapter recordings", kRecordings, [this] { recordChapter(); }, [] {}, kRecordingGrowthKb);
+        phase(
+            "chapter recordings", kRecordings, [this] { recordChapter(); }, [] {}, kRecordingGrowthKb);
         // The register holds the last chapter, and still its three users.
         const QString last = chapters[(recordings - 1) % chapters.size()];
         QCOMPARE(root->rows(QStringLiteral("user1")),
@@ -266,11 +270,13 @@ private slots:
     }
 
     void pageOpenings() {
-        phase("page openings", kPageOpenings, [this] { openPage(); }, [] { Form3->close(); }, kPageGrowthKb);
+        phase(
+            "page openings", kPageOpenings, [this] { openPage(); }, [] { Form3->close(); }, kPageGrowthKb);
     }
 
     void completeTests() {
-        phase("complete tests", kTests, [this] { takeTest(); }, [] {}, kTestGrowthKb);
+        phase(
+            "complete tests", kTests, [this] { takeTest(); }, [] {}, kTestGrowthKb);
         QVERIFY(windows->desktop.questions.isEmpty());
     }
 
@@ -279,9 +285,10 @@ private slots:
         loads.reset();
         windows.reset();
         SetWindowStartSource({});
-        qInfo("whole run, warm-up included: %d chapter recordings, %d page openings (each recording its chapter as "
-              "well), %d complete tests in %.1f s",
-              recordings, pages, tests, wholeRun.elapsed() / 1000.0);
+        qInfo(
+            "whole run, warm-up included: %d chapter recordings, %d page openings (each recording its chapter as "
+            "well), %d complete tests in %.1f s",
+            recordings, pages, tests, wholeRun.elapsed() / 1000.0);
     }
 };
 

@@ -1,11 +1,7 @@
 // Times CreateMaskRegion against CreateMaskRegionPerStrip on the main window mask and prints the medians.
 //   shaping_bench [runs]
 
-#include "maskregion.h"
-#include "shapingtest.h"
-
 #include <QElapsedTimer>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -13,10 +9,12 @@
 #include <functional>
 #include <vector>
 
+#include "maskregion.h"
+#include "shapingtest.h"
+
 namespace {
 
-double MedianMicroseconds(int runs, const std::function<QRegion()>& build)
-{
+double MedianMicroseconds(int runs, const std::function<QRegion()>& build) {
     std::vector<double> times;
     times.reserve(static_cast<std::size_t>(runs));
     for (int i = 0; i < runs; ++i) {
@@ -35,8 +33,7 @@ double MedianMicroseconds(int runs, const std::function<QRegion()>& build)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 200;
     try {
         const QImage mask = LoadMask(shapingtest::ImagePath(QStringLiteral("DW1.bmp")));

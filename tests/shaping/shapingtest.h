@@ -6,30 +6,21 @@
 #include <QRect>
 #include <QRegion>
 #include <QString>
-
 #include <vector>
 
 namespace shapingtest {
 
-inline QString ImagePath(const QString& name)
-{
-    return QStringLiteral(SHAPING_IMAGES_DIR "/") + name;
-}
+inline QString ImagePath(const QString& name) { return QStringLiteral(SHAPING_IMAGES_DIR "/") + name; }
 
-inline QByteArray ReadFile(const QString& path)
-{
+inline QByteArray ReadFile(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 // The mask rule, spelled out channel by channel on purpose: only exact white is cut.
-inline bool IsWhite(QRgb pixel)
-{
-    return qRed(pixel) == 255 && qGreen(pixel) == 255 && qBlue(pixel) == 255;
-}
+inline bool IsWhite(QRgb pixel) { return qRed(pixel) == 255 && qGreen(pixel) == 255 && qBlue(pixel) == 255; }
 
-inline int CountKept(const QImage& mask)
-{
+inline int CountKept(const QImage& mask) {
     int kept = 0;
     for (int y = 0; y < mask.height(); ++y) {
         for (int x = 0; x < mask.width(); ++x) {
@@ -46,8 +37,7 @@ struct Coverage {
     int outside = 0;
 };
 
-inline Coverage Rasterize(const QRegion& region, QSize size)
-{
+inline Coverage Rasterize(const QRegion& region, QSize size) {
     Coverage coverage;
     coverage.hits.assign(static_cast<std::size_t>(size.width()) * size.height(), 0);
     const QRect canvas(QPoint(0, 0), size);

@@ -1,16 +1,15 @@
 // The pictures in resources/images as the windows rely on them: mask outlines and pixel counts, controls on
 // kept pixels, faces white wherever their mask cuts, the emblem and the icons.
 
-#include "maskregion.h"
-#include "shapingtest.h"
-
 #include <QColor>
 #include <QSet>
 #include <QTest>
-
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+
+#include "maskregion.h"
+#include "shapingtest.h"
 
 using namespace shapingtest;
 
@@ -21,19 +20,12 @@ constexpr QRgb kLightGrey = 0xFFC0C0C0;
 // JPEG noise allowed on pixels meant to be pure white.
 constexpr int kWhiteEnough = 235;
 
-QImage LoadPicture(const QString& name)
-{
-    return QImage(ImagePath(name));
-}
+QImage LoadPicture(const QString& name) { return QImage(ImagePath(name)); }
 
-int MinChannel(QRgb pixel)
-{
-    return std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)});
-}
+int MinChannel(QRgb pixel) { return std::min({qRed(pixel), qGreen(pixel), qBlue(pixel)}); }
 
 // Number of colour components in a JPEG's frame header, or -1.
-int JpegComponents(const QByteArray& jpeg)
-{
+int JpegComponents(const QByteArray& jpeg) {
     for (qsizetype i = 0; i + 9 < jpeg.size(); ++i) {
         const auto marker = static_cast<unsigned char>(jpeg[i + 1]);
         if (static_cast<unsigned char>(jpeg[i]) == 0xFF && (marker == 0xC0 || marker == 0xC1 || marker == 0xC2)) {
@@ -51,8 +43,7 @@ struct MeanColour {
 };
 
 // Mean colour of the fully opaque pixels of `area`, or of the pixels `mask` keeps when a mask is given.
-MeanColour Mean(const QImage& image, const QRect& area, const QImage& mask = {})
-{
+MeanColour Mean(const QImage& image, const QRect& area, const QImage& mask = {}) {
     MeanColour mean;
     for (int y = area.top(); y <= area.bottom(); ++y) {
         for (int x = area.left(); x <= area.right(); ++x) {
@@ -94,8 +85,7 @@ private slots:
     void registerIcons();
 };
 
-void TestArtwork::mainMask()
-{
+void TestArtwork::mainMask() {
     const QImage mask = LoadMask(ImagePath(QStringLiteral("DW1.bmp")));
     QCOMPARE(mask.size(), QSize(892, 705));
     QVERIFY2(mask.depth() <= 8 && mask.colorCount() <= 16, "not a 16-colour palette picture");
@@ -115,8 +105,7 @@ void TestArtwork::mainMask()
     QCOMPARE(lightGrey, 169);
 }
 
-void TestArtwork::registerMask()
-{
+void TestArtwork::registerMask() {
     const QImage mask = LoadMask(ImagePath(QStringLiteral("DW3.bmp")));
     QCOMPARE(mask.size(), QSize(390, 210));
     QCOMPARE(mask.colorCount(), 2);
@@ -130,8 +119,7 @@ void TestArtwork::registerMask()
     }
 }
 
-void TestArtwork::controlsOnKeptPixels_data()
-{
+void TestArtwork::controlsOnKeptPixels_data() {
     QTest::addColumn<QString>("mask");
     QTest::addColumn<QRect>("control");
 
@@ -151,8 +139,7 @@ void TestArtwork::controlsOnKeptPixels_data()
     QTest::newRow("register: navigator") << reg << QRect(287, 187, 60, 20);
 }
 
-void TestArtwork::controlsOnKeptPixels()
-{
+void TestArtwork::controlsOnKeptPixels() {
     QFETCH(QString, mask);
     QFETCH(QRect, control);
     const QImage image = LoadMask(ImagePath(mask));
@@ -164,8 +151,7 @@ void TestArtwork::controlsOnKeptPixels()
     }
 }
 
-void TestArtwork::cutsAreWhite_data()
-{
+void TestArtwork::cutsAreWhite_data() {
     QTest::addColumn<QString>("mask");
     QTest::addColumn<QRect>("cut");
 
@@ -193,8 +179,7 @@ void TestArtwork::cutsAreWhite_data()
     QTest::newRow("register: right of the bar") << reg << QRect(388, 185, 2, 25);
 }
 
-void TestArtwork::cutsAreWhite()
-{
+void TestArtwork::cutsAreWhite() {
     QFETCH(QString, mask);
     QFETCH(QRect, cut);
     const QImage image = LoadMask(ImagePath(mask));
@@ -206,8 +191,7 @@ void TestArtwork::cutsAreWhite()
     }
 }
 
-void TestArtwork::faces_data()
-{
+void TestArtwork::faces_data() {
     QTest::addColumn<QString>("face");
     QTest::addColumn<QString>("mask");
     QTest::addColumn<bool>("violet");  // otherwise pale blue
@@ -216,8 +200,7 @@ void TestArtwork::faces_data()
     QTest::newRow("register window") << QStringLiteral("background4.jpg") << QStringLiteral("DW3.bmp") << true;
 }
 
-void TestArtwork::faces()
-{
+void TestArtwork::faces() {
     QFETCH(QString, face);
     QFETCH(QString, mask);
     QFETCH(bool, violet);
@@ -247,8 +230,7 @@ void TestArtwork::faces()
     }
 }
 
-void TestArtwork::emblem()
-{
+void TestArtwork::emblem() {
     const QString path = ImagePath(QStringLiteral("emblem.jpg"));
     QCOMPARE(JpegComponents(ReadFile(path)), 1);
     const QImage emblem(path);
@@ -274,8 +256,7 @@ void TestArtwork::emblem()
     QVERIFY2(rim > rimArea / 2, "no dark ring round the emblem");
 }
 
-void TestArtwork::treeIcons_data()
-{
+void TestArtwork::treeIcons_data() {
     QTest::addColumn<int>("index");
     QTest::addColumn<QString>("look");
 
@@ -286,8 +267,7 @@ void TestArtwork::treeIcons_data()
     QTest::newRow("video") << 4 << QStringLiteral("dark");
 }
 
-void TestArtwork::treeIcons()
-{
+void TestArtwork::treeIcons() {
     QFETCH(int, index);
     QFETCH(QString, look);
     const QImage strip = LoadPicture(QStringLiteral("treeicons.png"));
@@ -319,11 +299,9 @@ void TestArtwork::treeIcons()
     }
 }
 
-void TestArtwork::registerIcons()
-{
+void TestArtwork::registerIcons() {
     const QImage icon = LoadPicture(QStringLiteral("register16.png")).convertToFormat(QImage::Format_ARGB32);
-    const QImage greyed =
-        LoadPicture(QStringLiteral("register16_disabled.png")).convertToFormat(QImage::Format_ARGB32);
+    const QImage greyed = LoadPicture(QStringLiteral("register16_disabled.png")).convertToFormat(QImage::Format_ARGB32);
     QCOMPARE(icon.size(), QSize(16, 16));
     QCOMPARE(greyed.size(), QSize(16, 16));
 

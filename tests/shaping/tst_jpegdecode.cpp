@@ -1,24 +1,22 @@
-#include "jpegdecode.h"
-#include "shapingtest.h"
+#include <jpeglib.h>
 
 #include <QColor>
 #include <QTest>
-
-#include <jpeglib.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <stdexcept>
 #include <utility>
 
+#include "jpegdecode.h"
+#include "shapingtest.h"
+
 using namespace shapingtest;
 
 namespace {
 
 // Offset of the first byte after marker 0xFF `code`, or -1.
-qsizetype MarkerBody(const QByteArray& jpeg, unsigned char code)
-{
+qsizetype MarkerBody(const QByteArray& jpeg, unsigned char code) {
     for (qsizetype i = 0; i + 1 < jpeg.size(); ++i) {
         if (static_cast<unsigned char>(jpeg[i]) == 0xFF && static_cast<unsigned char>(jpeg[i + 1]) == code) {
             return i + 2;
@@ -28,8 +26,7 @@ qsizetype MarkerBody(const QByteArray& jpeg, unsigned char code)
 }
 
 // A copy of `jpeg` with the frame header's height and width replaced.
-QByteArray WithFrameSize(QByteArray jpeg, int height, int width)
-{
+QByteArray WithFrameSize(QByteArray jpeg, int height, int width) {
     const qsizetype frame = MarkerBody(jpeg, 0xC0);
     if (frame < 0) {
         return {};
@@ -42,8 +39,7 @@ QByteArray WithFrameSize(QByteArray jpeg, int height, int width)
     return jpeg;
 }
 
-QByteArray WithComponentCount(QByteArray jpeg, int count)
-{
+QByteArray WithComponentCount(QByteArray jpeg, int count) {
     const qsizetype frame = MarkerBody(jpeg, 0xC0);
     if (frame < 0) {
         return {};
@@ -53,8 +49,7 @@ QByteArray WithComponentCount(QByteArray jpeg, int count)
 }
 
 // Huffman table whose code counts add up to far more codes than can exist.
-QByteArray WithBogusHuffmanTable(QByteArray jpeg)
-{
+QByteArray WithBogusHuffmanTable(QByteArray jpeg) {
     const qsizetype table = MarkerBody(jpeg, 0xC4);
     if (table < 0) {
         return {};
@@ -73,8 +68,7 @@ struct MallocFree {
 // Encodes a `width` x 8 picture at top quality whose left half is `left` and right half `right`, each given as
 // one value per component of `space`. libjpeg converts RGB input to YCbCr unless `space` says otherwise.
 QByteArray Encode(J_COLOR_SPACE input, J_COLOR_SPACE space, int components, const QList<int>& left,
-                  const QList<int>& right)
-{
+                  const QList<int>& right) {
     constexpr int kWidth = 16;
     constexpr int kHeight = 8;
     jpeg_compress_struct cinfo{};
@@ -126,8 +120,7 @@ private slots:
     void rejectsBadData();
 };
 
-void TestJpegDecode::decodesPictures_data()
-{
+void TestJpegDecode::decodesPictures_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("format");
 
@@ -136,8 +129,7 @@ void TestJpegDecode::decodesPictures_data()
     QTest::newRow("emblem") << QStringLiteral("emblem.jpg") << int(QImage::Format_Grayscale8);
 }
 
-void TestJpegDecode::decodesPictures()
-{
+void TestJpegDecode::decodesPictures() {
     QFETCH(QString, file);
     QFETCH(int, format);
     const QByteArray data = ReadFile(ImagePath(file));
@@ -157,15 +149,14 @@ void TestJpegDecode::decodesPictures()
         for (int x = 0; x < ours.width(); ++x) {
             const QRgb a = ours.pixel(x, y);
             const QRgb b = theirs.pixel(x, y);
-            worst = std::max({worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
-                              std::abs(qBlue(a) - qBlue(b))});
+            worst = std::max(
+                {worst, std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
         }
     }
     QVERIFY2(worst <= 2, qPrintable(QStringLiteral("differs from Qt's reader by %1 levels").arg(worst)));
 }
 
-void TestJpegDecode::decodesColourModels_data()
-{
+void TestJpegDecode::decodesColourModels_data() {
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<int>("format");
     QTest::addColumn<QColor>("left");
@@ -181,8 +172,7 @@ void TestJpegDecode::decodesColourModels_data()
                                << int(QImage::Format_RGB888) << orange << teal;
 }
 
-void TestJpegDecode::decodesColourModels()
-{
+void TestJpegDecode::decodesColourModels() {
     QFETCH(QByteArray, data);
     QFETCH(int, format);
     QFETCH(QColor, left);
@@ -199,8 +189,7 @@ void TestJpegDecode::decodesColourModels()
     }
 }
 
-void TestJpegDecode::rejectsBadData_data()
-{
+void TestJpegDecode::rejectsBadData_data() {
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QString>("reason");  // part of the message that names the fault
 
@@ -229,8 +218,7 @@ void TestJpegDecode::rejectsBadData_data()
     QTest::newRow("bogus Huffman table") << bogusTable << QStringLiteral("Huffman");
 }
 
-void TestJpegDecode::rejectsBadData()
-{
+void TestJpegDecode::rejectsBadData() {
     QFETCH(QByteArray, data);
     QFETCH(QString, reason);
     try {

@@ -1,43 +1,37 @@
-#include "maskregion.h"
-#include "shapingtest.h"
-
 #include <QTemporaryDir>
 #include <QTest>
-
 #include <stdexcept>
+
+#include "maskregion.h"
+#include "shapingtest.h"
 
 using namespace shapingtest;
 
 namespace {
 
 // One character a pixel: '.' white (cut), anything else kept.
-QRgb ColourOf(QChar c)
-{
+QRgb ColourOf(QChar c) {
     switch (c.unicode()) {
-    case '.':
-        return qRgb(255, 255, 255);
-    case 'g':
-        return qRgb(192, 192, 192);  // light grey
-    case 'r':
-        return qRgb(254, 255, 255);  // near-white, one channel short
-    case 'G':
-        return qRgb(255, 254, 255);
-    case 'b':
-        return qRgb(255, 255, 254);
-    case 'v':
-        return qRgb(90, 40, 160);
-    default:
-        return qRgb(0, 0, 0);
+        case '.':
+            return qRgb(255, 255, 255);
+        case 'g':
+            return qRgb(192, 192, 192);  // light grey
+        case 'r':
+            return qRgb(254, 255, 255);  // near-white, one channel short
+        case 'G':
+            return qRgb(255, 254, 255);
+        case 'b':
+            return qRgb(255, 255, 254);
+        case 'v':
+            return qRgb(90, 40, 160);
+        default:
+            return qRgb(0, 0, 0);
     }
 }
 
-int Width(const QStringList& rows)
-{
-    return rows.isEmpty() ? 0 : static_cast<int>(rows.first().size());
-}
+int Width(const QStringList& rows) { return rows.isEmpty() ? 0 : static_cast<int>(rows.first().size()); }
 
-QImage MaskFromRows(const QStringList& rows, QImage::Format format)
-{
+QImage MaskFromRows(const QStringList& rows, QImage::Format format) {
     QImage image(Width(rows), static_cast<int>(rows.size()), QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
@@ -49,8 +43,7 @@ QImage MaskFromRows(const QStringList& rows, QImage::Format format)
 }
 
 // The wanted region straight from the picture as written, one pixel at a time.
-QRegion RegionFromRows(const QStringList& rows)
-{
+QRegion RegionFromRows(const QStringList& rows) {
     QRegion region;
     for (int y = 0; y < rows.size(); ++y) {
         for (int x = 0; x < rows[y].size(); ++x) {
@@ -71,8 +64,7 @@ struct Band {
 // QRegion::setRects does not check its input, so the region must already be in QRegion's own form: bands top
 // to bottom that do not overlap, one height per band, spans left to right that neither overlap nor touch. A
 // band that merely repeats the spans of the band right above it should have been merged into it.
-QString BandedFormProblem(const QRegion& region)
-{
+QString BandedFormProblem(const QRegion& region) {
     QList<Band> bands;
     for (const QRect& rect : region) {
         if (rect.isEmpty()) {
@@ -117,8 +109,7 @@ private slots:
     void loadMaskFailures();
 };
 
-void TestMaskRegion::handMade_data()
-{
+void TestMaskRegion::handMade_data() {
     QTest::addColumn<QStringList>("rows");
     QTest::addColumn<int>("format");
 
@@ -146,8 +137,7 @@ void TestMaskRegion::handMade_data()
     QTest::newRow("opaque ARGB") << QStringList{"..#", "g..", ".r."} << int(QImage::Format_ARGB32);
 }
 
-void TestMaskRegion::handMade()
-{
+void TestMaskRegion::handMade() {
     QFETCH(QStringList, rows);
     QFETCH(int, format);
     const QImage mask = MaskFromRows(rows, static_cast<QImage::Format>(format));
@@ -161,14 +151,12 @@ void TestMaskRegion::handMade()
     QVERIFY2(strips.xored(expected).isEmpty(), "per-strip region differs from the drawn pixels");
 }
 
-void TestMaskRegion::nullMask()
-{
+void TestMaskRegion::nullMask() {
     QVERIFY(CreateMaskRegion(QImage()).isEmpty());
     QVERIFY(CreateMaskRegionPerStrip(QImage()).isEmpty());
 }
 
-void TestMaskRegion::windowMasks_data()
-{
+void TestMaskRegion::windowMasks_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("kept");
 
@@ -176,8 +164,7 @@ void TestMaskRegion::windowMasks_data()
     QTest::newRow("DW3") << QStringLiteral("DW3.bmp") << 75843;
 }
 
-void TestMaskRegion::windowMasks()
-{
+void TestMaskRegion::windowMasks() {
     QFETCH(QString, file);
     QFETCH(int, kept);
     const QImage mask = LoadMask(ImagePath(file));
@@ -194,8 +181,8 @@ void TestMaskRegion::windowMasks()
             const int hits = coverage.hits[static_cast<std::size_t>(y) * mask.width() + x];
             const int wanted = IsWhite(mask.pixel(x, y)) ? 0 : 1;
             if (hits != wanted) {
-                QFAIL(qPrintable(QStringLiteral("pixel %1,%2 covered %3 times, wanted %4").arg(x).arg(y).arg(hits)
-                                     .arg(wanted)));
+                QFAIL(qPrintable(
+                    QStringLiteral("pixel %1,%2 covered %3 times, wanted %4").arg(x).arg(y).arg(hits).arg(wanted)));
             }
             covered += hits;
         }
@@ -205,8 +192,7 @@ void TestMaskRegion::windowMasks()
     QVERIFY2(region.xored(CreateMaskRegionPerStrip(mask)).isEmpty(), "differs from the per-strip region");
 }
 
-void TestMaskRegion::loadMaskFailures_data()
-{
+void TestMaskRegion::loadMaskFailures_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QByteArray>("content");  // written to `path` first unless empty
 
@@ -214,8 +200,7 @@ void TestMaskRegion::loadMaskFailures_data()
     QTest::newRow("not a picture") << QStringLiteral("garbage.bmp") << QByteArray("BM this is not a bitmap at all");
 }
 
-void TestMaskRegion::loadMaskFailures()
-{
+void TestMaskRegion::loadMaskFailures() {
     QFETCH(QString, path);
     QFETCH(QByteArray, content);
     QTemporaryDir dir;
