@@ -157,6 +157,8 @@ void TMainForm::showChapterNote(const QString& text) {
     delete chapterNote_;
     chapterNote_ = new QLabel(text, StatusBar1, Qt::ToolTip);
     chapterNote_->setObjectName(QStringLiteral("ChapterNote"));
+    // The chapter comes from the register, which a course team may have brought from anywhere.
+    chapterNote_->setTextFormat(Qt::PlainText);
     chapterNote_->setForegroundRole(QPalette::ToolTipText);
     chapterNote_->setBackgroundRole(QPalette::ToolTipBase);
     chapterNote_->setAutoFillBackground(true);

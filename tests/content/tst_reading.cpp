@@ -466,6 +466,10 @@ private slots:
         QTest::newRow("a Kazakh chapter in the Russian window") << false << "1 Апта"
                                                                 << ""
                                                                 << "Главы «1 Апта» нет среди глав учебника.";
+        // Told as it is written: the register's text is no markup of the note's.
+        QTest::newRow("a chapter with markup") << false << "<img src=\"/etc/x.png\">1 Неделя"
+                                               << ""
+                                               << "Главы «<img src=\"/etc/x.png\">1 Неделя» нет среди глав учебника.";
         QTest::newRow("a lecture of five weeks, none read here")
             << false << "Лекция"
             << ""
@@ -499,6 +503,7 @@ private slots:
         const auto* note = window->findChild<QLabel*>(u"ChapterNote"_s);
         QCOMPARE(note && note->isVisible() ? note->text() : QString(), hint);
         if (note) {
+            QCOMPARE(note->textFormat(), Qt::PlainText);
             window->hide();  // the note, a window of its own, goes with it
             QVERIFY(!note->isVisible());
         }
