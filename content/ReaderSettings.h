@@ -6,8 +6,8 @@
 // The reader's own settings: the zoom of the pages and where each register user left each page.
 // They are kept for the person using the computer, in the desktop's standard place
 // ($XDG_CONFIG_HOME/textbook/textbook.conf, by default ~/.config/textbook/textbook.conf), so that
-// each user of a lab machine has their own. Read when first needed (at the first page, never at
-// start-up); changes are kept in memory and written when a viewer is hidden, in the background,
+// each user of a lab machine has their own. Read when first needed (as the viewer's browser starts,
+// never at the program's start); changes are kept in memory and written when a viewer is hidden, in the background,
 // since a file that is made durable costs tens of milliseconds on a slow disk.
 
 // The zoom of every course page in percent as stored: 100 when none is (or not a number).
