@@ -91,6 +91,7 @@ platform::Failure Connection::statementFailure(const QSqlError& error) {
         return platform::Failure(QStringLiteral("The course database %1 is no longer there (deleted or moved away): %2")
                                      .arg(connectionString_, databaseMessage(error)));
     }
+    if (backend() == Backend::SQLite && refusedAsReadOnly(error)) return readOnlyFailure(databaseMessage(error));
     const platform::Failure failure(databaseMessage(error));
     if (backend() == Backend::PostgreSQL && !lost_) {
         // A statement the server refused leaves the connection usable; one that never reached it
@@ -100,6 +101,23 @@ platform::Failure Connection::statementFailure(const QSqlError& error) {
         if (!db.isOpen() || !probe.exec(QStringLiteral("SELECT 1"))) lost_ = true;
     }
     return failure;
+}
+
+// SQLite refuses a change to a file it could only open for reading (SQLITE_READONLY), and one whose
+// folder cannot take the change's journal (SQLITE_CANTOPEN while the file is open).
+bool Connection::refusedAsReadOnly(const QSqlError& error) const {
+    const QString code = error.nativeErrorCode();
+    return code == u"8" || (code == u"14" && !QFileInfo(QFileInfo(connectionString_).absolutePath()).isWritable());
+}
+
+// Where the user cannot write the course (the course the package installs, a folder shared
+// read-only), a store says so and what to do; the database's own words follow in brackets.
+platform::Failure Connection::readOnlyFailure(const QString& detail) const {
+    return platform::Failure(
+        tr("Изменение не сохранено: папка курса с базой «%1» доступна только для чтения (%2). Чтобы работать с "
+           "демонстрационным курсом, запустите учебник из меню: он откроет вашу собственную копию курса. Свой курс "
+           "скопируйте в папку, где у вас есть право записи, и запускайте учебник в ней")
+            .arg(connectionString_, detail));
 }
 
 std::shared_ptr<QSqlQuery> Connection::run(const QString& sql, const QVariantList& bindings, Repeat repeat) {

@@ -194,15 +194,19 @@ private slots:
         QCOMPARE(integrity(root.databasePath()), QStringLiteral("ok"));
     }
 
-    // The database file or its directory becomes read-only while the program runs: the store is
-    // refused with an error box, the change stays pending and is stored once it is writable again.
+    // The database file or its directory becomes read-only while the program runs (as the course
+    // the package installs is for every user): the store is refused with an error box that says,
+    // in Russian, that the course folder is read-only and what to do, with the database's own words;
+    // the change stays pending and is stored once it is writable again.
     void readOnlyDatabase_data() {
         QTest::addColumn<bool>("directory");
-        QTest::newRow("file") << false;
-        QTest::newRow("directory") << true;
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("file") << false << "attempt to write a readonly database";
+        QTest::newRow("directory") << true << "unable to open database file";
     }
     void readOnlyDatabase() {
         QFETCH(bool, directory);
+        QFETCH(QString, reason);
         CourseRoot root;
         platform::RecordingDesktop desktop;
         Opened opened(root);
@@ -216,6 +220,12 @@ private slots:
         platform::runGuarded([&] { opened.users.post(); });
         QCOMPARE(desktop.errors.size(), 1);
         QCOMPARE(desktop.errors[0].caption, QStringLiteral("Электронный учебник"));
+        QCOMPARE(desktop.errors[0].text,
+                 QStringLiteral("Изменение не сохранено: папка курса с базой «%1» доступна только для чтения (%2). "
+                                "Чтобы работать с демонстрационным курсом, запустите учебник из меню: он откроет "
+                                "вашу собственную копию курса. Свой курс скопируйте в папку, где у вас есть право "
+                                "записи, и запускайте учебник в ней.")
+                     .arg(root.databasePath(), reason));
         QVERIFY(opened.users.isModified());
         QCOMPARE(opened.users.fieldText(QStringLiteral("glava")), QStringLiteral("5 Неделя"));
 
