@@ -79,8 +79,6 @@ signals:
 
 private:
     void openServer(QSqlDatabase& db);
-    bool refusedAsReadOnly(const QSqlError& error) const;
-    platform::Failure readOnlyFailure(const QString& detail) const;
     // run(), keeping the statement prepared for its next run where `keep` says so.
     std::shared_ptr<QSqlQuery> execute(const QString& sql, const QVariantList& bindings, Repeat repeat, bool keep);
 
