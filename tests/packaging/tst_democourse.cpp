@@ -48,14 +48,14 @@ ino_t inode(const QString& path) {
 class Installed {
 public:
     Installed() {
-        writeFile(path(u"web/1 Неделя.htm"), "<p>Неделя 1</p>");
-        writeFile(path(u"web_kz/1 Апта.htm"), "<p>Апта 1</p>");
-        writeFile(path(u"style.css"), "p { margin: 0 }");
-        writeFile(path(u"video/1.avi"), QByteArray(3000, 'v'));
-        writeFile(path(u"Base/test.db"), QByteArray(256 * 1024, 'd'));
+        writeFile(path(QStringLiteral("web/1 Неделя.htm")), "<p>Неделя 1</p>");
+        writeFile(path(QStringLiteral("web_kz/1 Апта.htm")), "<p>Апта 1</p>");
+        writeFile(path(QStringLiteral("style.css")), "p { margin: 0 }");
+        writeFile(path(QStringLiteral("video/1.avi")), QByteArray(3000, 'v'));
+        writeFile(path(QStringLiteral("Base/test.db")), QByteArray(256 * 1024, 'd'));
     }
     QString root() const { return dir_.path(); }
-    QString path(QStringView relative) const { return dir_.path() + u'/' + relative; }
+    QString path(const QString& relative) const { return dir_.path() + u'/' + relative; }
 
 private:
     QTemporaryDir dir_;
@@ -115,14 +115,14 @@ private slots:
         QVERIFY(QFile::remove(copy + QStringLiteral("/video/1.avi")));
 
         // The upgrade: the same size, another time; and a page of another size.
-        const QString page = installed.path(u"web/1 Неделя.htm");
+        const QString page = installed.path(QStringLiteral("web/1 Неделя.htm"));
         writeFile(page, "<p>Неделя 2</p>");
         QFile touched(page);
         QVERIFY(touched.open(QIODevice::ReadWrite));
         QVERIFY(touched.setFileTime(QDateTime::currentDateTime().addDays(1), QFileDevice::FileModificationTime));
         touched.close();
-        writeFile(installed.path(u"web_kz/1 Апта.htm"), "<p>Апта 1, түзетілген</p>");
-        writeFile(installed.path(u"Base/test.db"), "a new demo database");
+        writeFile(installed.path(QStringLiteral("web_kz/1 Апта.htm")), "<p>Апта 1, түзетілген</p>");
+        writeFile(installed.path(QStringLiteral("Base/test.db")), "a new demo database");
 
         PrepareDemoCourse(installed.root(), copy);
         Files expected = filesUnder(installed.root());
