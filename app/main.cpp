@@ -9,6 +9,7 @@
 #include "Unit1.h"
 #include "WindowSet.h"
 #include "app/democourse/DemoCourse.h"
+#include "data/Unit5.h"
 #include "platform/Handler.h"
 
 namespace {
@@ -70,6 +71,8 @@ CommandLine readCommandLine(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Before anything can start another program: the address may hold a password.
+    TakeCourseDatabaseVariable();
     CommandLine line = readCommandLine(argc, argv);
     // Said before Qt starts: neither needs a display.
     if (line.help || line.version) {
