@@ -16,11 +16,21 @@ constexpr int kBusyTimeoutMs = 3000;
 // says otherwise.
 constexpr int kServerConnectTimeoutS = 5;
 
-// SQLite refuses a change to a file it could only open for reading (SQLITE_READONLY), and one whose
-// folder cannot take the change's journal (SQLITE_CANTOPEN while the file is open).
+// SQLite refuses a change to a file it could only open for reading (SQLITE_READONLY), one whose
+// folder cannot take the change's journal (SQLITE_CANTOPEN while the file is open) and one to a file
+// made read-only after it was opened (SQLITE_IOERR). The primary code is the low byte of an
+// extended one.
 bool refusedAsReadOnly(const QString& path, const QSqlError& error) {
-    const QString code = error.nativeErrorCode();
-    return code == u"8" || (code == u"14" && !QFileInfo(QFileInfo(path).absolutePath()).isWritable());
+    switch (error.nativeErrorCode().toInt() & 0xff) {
+        case 8:
+            return true;
+        case 10:
+            return !QFileInfo(path).isWritable();
+        case 14:
+            return !QFileInfo(QFileInfo(path).absolutePath()).isWritable();
+        default:
+            return false;
+    }
 }
 
 // Where the user cannot write the course (the course the package installs, a folder shared
