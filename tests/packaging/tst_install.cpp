@@ -170,8 +170,9 @@ private slots:
         click(main, 114 + 95, 54 + 11);  // "Регистрация пользователя"
         const QString users = waitForWindow(QStringLiteral("Ввод пользователя"), QSize(), 15000);
         QVERIFY2(!users.isEmpty(), "the register window did not appear");
+        // A new row typed in the grid (the edit box would leave the untouched new row, which drops it).
+        click(users, 14 + 100, 17 + 33);   // the grid's first row
         click(users, 287 + 10, 187 + 10);  // the navigator's Insert
-        click(users, 19 + 128, 188 + 10);  // the edit box
         xdotool({QStringLiteral("type"), QStringLiteral("--delay"), QStringLiteral("50"), QStringLiteral("Packaged")});
         click(users, 287 + 50, 187 + 10);  // Post
         QTRY_VERIFY_WITH_TIMEOUT(registeredUsers(database).contains(QStringLiteral("Packaged")), 15000);
