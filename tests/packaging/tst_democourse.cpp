@@ -110,7 +110,8 @@ private slots:
         const QString copy = home.path() + QStringLiteral("/course");
         PrepareDemoCourse(installed.root(), copy);
         const QString database = copy + QStringLiteral("/Base/test.db");
-        writeFile(database, "the user's register");
+        // Of a size neither demo database has, so that a copy of either would show.
+        writeFile(database, "the user's register of users");
         const ino_t databaseFile = inode(database);
         QVERIFY(QFile::remove(copy + QStringLiteral("/video/1.avi")));
 
@@ -126,7 +127,7 @@ private slots:
 
         PrepareDemoCourse(installed.root(), copy);
         Files expected = filesUnder(installed.root());
-        expected[QStringLiteral("Base/test.db")] = "the user's register";
+        expected[QStringLiteral("Base/test.db")] = "the user's register of users";
         QCOMPARE(filesUnder(copy), expected);
         QCOMPARE(inode(database), databaseFile);
     }
