@@ -33,7 +33,7 @@ done
 
 # Every file is one of these; the ones named exactly must be there.
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { sub(/^[^.]*\./, "."); print }' | sed 's/ -> .*//' | sort > "$work/files"
-allowed='^\./usr/(bin/(textbook|coursedb)|share/textbook/course/(web|web_kz)/[^/]+\.htm|share/textbook/course/style\.css|share/textbook/course/video/[1-5]\.avi|share/textbook/course/Base/test\.db|share/applications/textbook\.desktop|share/icons/hicolor/[0-9]+x[0-9]+/apps/textbook\.png|share/metainfo/[a-z.]+\.metainfo\.xml|share/man/man1/(textbook|coursedb)\.1\.gz|share/doc/textbook/(copyright|changelog\.gz))$'
+allowed='^\./usr/(bin/(textbook|coursedb)|share/textbook/course/(web|web_kz)/[^/]+\.htm|share/textbook/course/style\.css|share/textbook/course/video/[1-5]\.avi|share/textbook/course/Base/test\.db|share/applications/textbook\.desktop|share/icons/hicolor/[0-9]+x[0-9]+/apps/textbook\.png|share/metainfo/[a-z.]+\.metainfo\.xml|share/man/man1/(textbook|coursedb)\.1\.gz|share/doc/textbook/(copyright|changelog\.gz)|share/lintian/overrides/textbook)$'
 grep -vE "$allowed" "$work/files" > "$work/unexpected" && { cat "$work/unexpected" >&2; fail "files that do not belong"; }
 for file in ./usr/bin/textbook ./usr/bin/coursedb ./usr/share/textbook/course/Base/test.db \
     "./usr/share/textbook/course/web/1 Неделя.htm" ./usr/share/textbook/course/video/5.avi \
