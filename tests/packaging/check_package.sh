@@ -25,6 +25,7 @@ echo "$(basename "$deb"): $(stat -c %s "$deb") bytes"
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 echo "Recommends: $(dpkg-deb -f "$deb" Recommends)"
+echo "Installed-Size: $(dpkg-deb -f "$deb" Installed-Size) KiB"
 for needed in libc6 libqt6webenginewidgets6 libqt6sql6 libjpeg62-turbo libmdb3 \
     libqt6sql6-sqlite libqt6sql6-psql libqt6webenginecore6-bin \
     fonts-dejavu-core fonts-dejavu-extra fonts-liberation fonts-wine; do

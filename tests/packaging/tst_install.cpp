@@ -13,47 +13,16 @@
 #include <QSqlQuery>
 #include <QtTest>
 
+#include "tests/common/XDriver.h"
+
+using xdriver::click;
+using xdriver::waitForWindow;
+using xdriver::windowRect;
+using xdriver::xdotool;
+
 namespace {
 
 const QString kBuild = QStringLiteral(TEXTBOOK_BINARY_DIR);
-
-QString xdotool(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    p.waitForFinished(10000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-// The first visible window whose title is exactly the given one, with its size where one is given;
-// empty after the timeout.
-QString waitForWindow(const QString& title, const QSize& size = QSize(), int timeoutMs = 60000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        const QStringList ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                         QStringLiteral("--name"), u'^' + QRegularExpression::escape(title) + u'$'})
-                                    .split(u'\n', Qt::SkipEmptyParts);
-        for (const QString& id : ids) {
-            const QString geometry = xdotool({QStringLiteral("getwindowgeometry"), id});
-            if (!size.isValid() ||
-                geometry.contains(QStringLiteral("Geometry: %1x%2").arg(size.width()).arg(size.height())))
-                return id;
-        }
-        QTest::qWait(100);
-    }
-    return {};
-}
-
-QRect windowRect(const QString& id) {
-    const QString geometry = xdotool({QStringLiteral("getwindowgeometry"), id});
-    const QRegularExpressionMatch m =
-        QRegularExpression(QStringLiteral("Position: (\\d+),(\\d+).*Geometry: (\\d+)x(\\d+)"),
-                           QRegularExpression::DotMatchesEverythingOption)
-            .match(geometry);
-    return m.hasMatch()
-               ? QRect(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt(), m.captured(4).toInt())
-               : QRect();
-}
 
 // What the screen shows of a window once it has stopped changing.
 QImage settledPicture(const QString& id) {
@@ -67,11 +36,6 @@ QImage settledPicture(const QString& id) {
         last = now;
     }
     return {};
-}
-
-void click(const QString& window, int x, int y) {
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x), QString::number(y),
-             QStringLiteral("click"), QStringLiteral("1")});
 }
 
 ino_t inode(const QString& path) {
@@ -149,7 +113,7 @@ private slots:
     void firstStartMakesTheUsersCourse() {
         QProcess program;
         start(program);
-        const QString language = waitForWindow(QStringLiteral("Выбор языка"), QSize(638, 452));
+        const QString language = waitForWindow(QStringLiteral("Выбор языка"), QSize(638, 452), 60000);
         QVERIFY2(!language.isEmpty(), "the language window did not appear");
         picture_ = settledPicture(language);
         QVERIFY(!picture_.isNull());
@@ -168,7 +132,7 @@ private slots:
         const QString main = waitForWindow(QStringLiteral("Электронный учебник"), QSize(892, 705));
         QVERIFY2(!main.isEmpty(), "the main window did not appear");
         click(main, 114 + 95, 54 + 11);  // "Регистрация пользователя"
-        const QString users = waitForWindow(QStringLiteral("Ввод пользователя"), QSize(), 15000);
+        const QString users = waitForWindow(QStringLiteral("Ввод пользователя"));
         QVERIFY2(!users.isEmpty(), "the register window did not appear");
         // A new row typed in the grid (the edit box would leave the untouched new row, which drops it).
         click(users, 14 + 100, 17 + 33);   // the grid's first row
