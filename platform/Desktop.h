@@ -9,7 +9,8 @@ class QWidget;
 
 namespace platform {
 
-// The caption of every error box, and the program's name in the task list.
+// The caption of every error box, and the program's name in the task list (the menu entry
+// textbook.desktop gives it there).
 QString applicationTitle();
 
 // One printed document: text drawn at device coordinates, the top-left of the text at the point.

@@ -15,6 +15,7 @@ PACKAGES=(
     fonts-dejavu-core fonts-dejavu-extra fonts-liberation fonts-wine
     clang-14 libclang-rt-14-dev clang-format e2fsprogs util-linux python3 strace
     postgresql
+    dpkg-dev lintian desktop-file-utils appstream man-db
 )
 
 missing_packages() {

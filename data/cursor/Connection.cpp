@@ -1,5 +1,6 @@
 #include "Connection.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSqlError>
@@ -14,6 +15,36 @@ constexpr int kBusyTimeoutMs = 3000;
 // How long opening a server connection may take before it fails (seconds), unless the address
 // says otherwise.
 constexpr int kServerConnectTimeoutS = 5;
+
+// SQLite refuses a change to a file it could only open for reading (SQLITE_READONLY), one whose
+// folder cannot take the change's journal (SQLITE_CANTOPEN while the file is open) and one to a file
+// made read-only after it was opened (SQLITE_IOERR). The primary code is the low byte of an
+// extended one.
+bool refusedAsReadOnly(const QString& path, const QSqlError& error) {
+    switch (error.nativeErrorCode().toInt() & 0xff) {
+        case 8:
+            return true;
+        case 10:
+            return !QFileInfo(path).isWritable();
+        case 14:
+            return !QFileInfo(QFileInfo(path).absolutePath()).isWritable();
+        default:
+            return false;
+    }
+}
+
+// Where the user cannot write the course (the course the package installs, a folder shared
+// read-only), a store says so and what to do; the database's own words follow in brackets.
+platform::Failure readOnlyFailure(const QString& path, const QString& detail) {
+    return platform::Failure(
+        QCoreApplication::translate(
+            "Connection",
+            "Изменение не сохранено: папка курса с базой «%1» доступна только для чтения (%2). Чтобы работать с "
+            "демонстрационным курсом, запустите учебник из меню: он откроет вашу собственную копию курса. Свой курс "
+            "скопируйте в папку, где у вас есть право записи, и запускайте учебник в ней")
+            .arg(path, detail));
+}
+
 }  // namespace
 
 QString databaseMessage(const QSqlError& error) {
@@ -160,6 +191,8 @@ platform::Failure Connection::statementFailure(const QSqlError& error) {
         return platform::Failure(QStringLiteral("The course database %1 is no longer there (deleted or moved away): %2")
                                      .arg(connectionString_, databaseMessage(error)));
     }
+    if (backend() == Backend::SQLite && refusedAsReadOnly(connectionString_, error))
+        return readOnlyFailure(connectionString_, databaseMessage(error));
     const platform::Failure failure(databaseMessage(error));
     if (backend() == Backend::PostgreSQL && !lost_) {
         // A statement the server refused leaves the connection usable; one that never reached it
