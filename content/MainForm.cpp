@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QToolButton>
 
+#include "SearchWindow.h"
 #include "Unit2.h"
 #include "Unit3.h"
 #include "Unit8.h"
@@ -44,6 +45,7 @@ void TMainForm::bindControls(const MainWindowControls& controls) {
     connect(TreeView1, &TreeView::doubleClicked, this, handler(this, &TMainForm::TreeView1DblClick));
     connect(Image1, &Image::mouseDown, this, handler(this, &TMainForm::Image1MouseDown));
     connect(Image2, &Image::mouseDown, this, handler(this, &TMainForm::Image1MouseDown));
+    AddCourseSearchKey(this, Variant.language);
 }
 
 void TMainForm::fillChapterTree() {

@@ -8,6 +8,7 @@
 
 #include "CoursePage.h"
 #include "MainForm.h"
+#include "SearchWindow.h"
 #include "app/WindowSet.h"
 #include "app/trace/Trace.h"
 #include "content/rules/CourseOutline.h"
@@ -31,6 +32,7 @@ TViewer::TViewer(Language language) : Variant(language) {
     connect(WebBrowser1, &QWebEngineView::loadFinished, this,
             [this](bool ok) { TraceEvent(ok ? "page-loaded" : "page-failed", WebBrowser1->url().toString()); });
     buildMenu();
+    AddCourseSearchKey(this, Variant);
 }
 
 void TViewer::buildMenu() {
