@@ -110,9 +110,12 @@ void generateCourse(const QString& folder, const QStringList& words) {
             QString paragraph;
             for (int i = 0, count = 40 + random.bounded(40); i < count; ++i) {
                 const QString w = pick();
-                paragraph += i == 0                    ? w.left(1).toUpper() + w.mid(1)
-                             : random.bounded(15) == 0 ? u"<b>" + w + u"</b>"
-                                                       : w;
+                if (i == 0)
+                    paragraph += w.left(1).toUpper() + w.mid(1);
+                else if (random.bounded(15) == 0)
+                    paragraph += QStringLiteral("<b>") + w + QStringLiteral("</b>");
+                else
+                    paragraph += w;
                 paragraph += random.bounded(12) == 0 ? QStringLiteral(", ") : QStringLiteral(" ");
             }
             html += "<p>" + paragraph.trimmed().toUtf8() + ".</p>\n";

@@ -59,15 +59,21 @@ TSearchWindow::TSearchWindow(Language language) : Variant(language) {
 
 TSearchWindow::~TSearchWindow() = default;
 
-void TSearchWindow::Ask() {
+CourseSearch& TSearchWindow::course() {
     if (!search_) {
         TViewer* viewer = MainWindow(Variant)->Viewer();
         search_ = new CourseSearch(viewer->ContentRoot, viewer->ContentRoot + u'/' + PageDirectory(Variant), this);
         connect(search_, &CourseSearch::found, this, &TSearchWindow::showHits);
         connect(search_, &CourseSearch::failed, this, &TSearchWindow::showFailure);
     }
+    return *search_;
+}
+
+void TSearchWindow::CheckPages() { course().checkPages(); }
+
+void TSearchWindow::Ask() {
     if (!answered_) Status->setText(tr("Составляется указатель страниц…"));
-    search_->find(Words->text(), kMostHits + 1);
+    course().find(Words->text(), kMostHits + 1);
 }
 
 void TSearchWindow::showHits(const QString& typed, const QList<SearchHit>& hits) {
@@ -147,7 +153,8 @@ void OpenCourseSearch(Language language, QWidget* over) {
     window->activateWindow();
     window->Words->setFocus();
     window->Words->selectAll();
-    window->Ask();  // the pages changed since the last time are read again
+    window->CheckPages();
+    window->Ask();
 }
 
 void AddCourseSearchKey(QWidget* window, Language language) {

@@ -31,7 +31,9 @@ public:
     // The most pages one answer lists.
     static constexpr int kMostHits = 100;
 
-    // Asks again for the words in the box; the pages changed on disk since are read again first.
+    // Has the pages changed on disk since they were read read again (the first time: all of them).
+    void CheckPages();
+    // Asks for the pages holding the words in the box; they come as they are found.
     void Ask();
     // Opens the page of a listed hit: the chapter is recorded (a failed store stops it there), the
     // page goes to the viewer and the main window's status bar shows the chapter; then the viewer
@@ -42,6 +44,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    CourseSearch& course();
     void showHits(const QString& typed, const QList<SearchHit>& hits);
     void showFailure(const QString& message);
 

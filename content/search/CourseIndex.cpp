@@ -6,7 +6,6 @@
 #include <QFileInfo>
 #include <QThreadPool>
 #include <QtConcurrent/QtConcurrentMap>
-#include <cstring>
 #include <memory>
 #include <string>
 
@@ -62,7 +61,10 @@ int foldToken(void* relayPointer, int flags, const char* token, int size, int st
     auto* relay = static_cast<TokenRelay*>(relayPointer);
     // ё is D1 91 in UTF-8 and е is D0 B5: the same length, so offsets stay. D1 is never a
     // continuation byte, so the pair is always the letter.
-    if (!memmem(token, size_t(size), "\xD1\x91", 2)) return relay->next(relay->context, flags, token, size, start, end);
+    auto isYo = [token](int at) { return token[at] == '\xD1' && token[at + 1] == '\x91'; };
+    int at = 0;
+    while (at + 1 < size && !isYo(at)) ++at;
+    if (at + 1 >= size) return relay->next(relay->context, flags, token, size, start, end);
     relay->folded.assign(token, size_t(size));
     for (size_t i = 0; i + 1 < relay->folded.size(); ++i)
         if (relay->folded[i] == '\xD1' && relay->folded[i + 1] == '\x91') {
@@ -295,6 +297,7 @@ bool CourseIndex::refresh(const std::function<bool()>& cancelled) {
     }
     next.cancel();
     next.waitForFinished();
+    exec("INSERT INTO pages(pages) VALUES('optimize')");
     transaction.commit();
     // A page that changed and could not be read again stays out: kept holds only what the index has.
     pages_ = std::move(kept);
@@ -347,14 +350,20 @@ qint64 CourseIndex::indexBytes() const {
 }
 
 QString MatchExpression(const QString& typed) {
-    const QStringList words = typed.simplified().split(u' ', Qt::SkipEmptyParts);
+    QStringList words = typed.simplified().split(u' ', Qt::SkipEmptyParts);
+    // The last word is still being typed unless a space follows it: it counts as the start of a
+    // word from its second letter on (one letter starts too many words to say anything yet).
+    bool typing = !words.isEmpty() && !typed.back().isSpace();
+    if (typing && words.back().size() == 1) {
+        words.removeLast();
+        typing = false;
+    }
     QString expression;
-    for (qsizetype i = 0; i < words.size(); ++i) {
-        QString word = words[i];
+    for (QString word : std::as_const(words)) {
         word.replace(u'"', QStringLiteral("\"\"")).remove(QChar(0));
         if (!expression.isEmpty()) expression += u' ';
         expression += u'"' + word + u'"';
     }
-    if (!expression.isEmpty() && !typed.back().isSpace()) expression += QStringLiteral(" *");
+    if (typing) expression += QStringLiteral(" *");
     return expression;
 }

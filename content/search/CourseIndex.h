@@ -34,8 +34,8 @@ public:
     // the reading (the index then holds what was read). Returns whether anything changed.
     bool refresh(const std::function<bool()>& cancelled = {});
 
-    // The pages holding all the words typed, best first (FTS5's bm25 rank), at most `limit`; the
-    // last word counts as the start of a word unless a space follows it.
+    // The pages holding all the words typed (MatchExpression), best first (FTS5's bm25 rank), at
+    // most `limit`.
     QList<SearchHit> search(const QString& typed, int limit) const;
 
     int pageCount() const { return int(pages_.size()); }
@@ -79,6 +79,6 @@ private:
 };
 
 // The FTS5 query for the words typed: each word a string of its own (its quotes doubled), all of
-// them required; the last word a prefix unless the text ends in a space. Empty when nothing is
-// typed.
+// them required; the last word a prefix unless the text ends in a space, and left out while it is
+// a single letter. Empty when nothing is to be asked.
 QString MatchExpression(const QString& typed);

@@ -3,13 +3,14 @@
 #include <QObject>
 #include <QThread>
 #include <atomic>
+#include <functional>
 #include <memory>
 
 #include "CourseIndex.h"
 
 // The course index of one folder of pages, in a thread of its own: the index is built at the first
-// question (not before), a page changed on disk is read again before each question is answered, and
-// the asking thread never waits for either.
+// question or check (not before), each check reads again the pages changed on disk, and the asking
+// thread never waits for either.
 class CourseSearch : public QObject {
     Q_OBJECT
 
@@ -18,6 +19,8 @@ public:
     // Stops a build under way (the pages read so far are dropped) and waits for the thread.
     ~CourseSearch() override;
 
+    // Has the pages changed on disk since read again before the next answer.
+    void checkPages();
     // Asks for the pages that hold all the words typed, best first, at most `limit`. The answer
     // comes as found(); a question asked before the last one was answered replaces it.
     void find(const QString& typed, int limit);
@@ -30,6 +33,7 @@ signals:
 
 private:
     class Worker;
+    void startThread();
     QThread thread_;
     std::unique_ptr<Worker> worker_;
     std::atomic<quint64> lastQuestion_{0};

@@ -2,54 +2,96 @@
 
 #include <libxml/HTMLparser.h>
 
+#include <QHash>
 #include <climits>
 #include <memory>
 #include <mutex>
 
 namespace {
 
-// What a page does not show.
-bool isHidden(const xmlChar* name) {
-    for (const char* hidden : {"head", "title", "script", "style", "noscript", "template"})
-        if (xmlStrcasecmp(name, reinterpret_cast<const xmlChar*>(hidden)) == 0) return true;
-    return false;
-}
+// What an element does to the text: nothing, start a line of its own, hide what it holds, break
+// the line.
+enum class Kind { Inline, Block, Hidden, LineBreak };
 
-// Whether an element starts a line of its own. The parser's table is HTML 4's; the HTML5 blocks it
-// does not know are named here.
-bool isBlock(const xmlChar* name) {
-    if (const htmlElemDesc* known = htmlTagLookup(name)) return !known->isinline;
+Kind kindOf(const char* name) {
+    for (const char* hidden : {"head", "title", "script", "style", "noscript", "template"})
+        if (qstricmp(name, hidden) == 0) return Kind::Hidden;
+    if (qstricmp(name, "br") == 0) return Kind::LineBreak;
+    if (const htmlElemDesc* known = htmlTagLookup(reinterpret_cast<const xmlChar*>(name)))
+        return known->isinline ? Kind::Inline : Kind::Block;
+    // The parser's table is HTML 4's; the HTML5 blocks it does not know.
     for (const char* block : {"article", "aside", "details", "figcaption", "figure", "footer", "header", "main", "nav",
                               "section", "summary"})
-        if (xmlStrcasecmp(name, reinterpret_cast<const xmlChar*>(block)) == 0) return true;
-    return false;
+        if (qstricmp(name, block) == 0) return Kind::Block;
+    return Kind::Inline;
 }
 
-// Collects text with collapsed white space; a break asked for is written before the next text, so
-// that no line starts or ends with a space and no empty lines come.
-class TextWriter {
-public:
+// The parser's table is searched name by name; each thread remembers what it found.
+Kind kindOf(const xmlChar* name) {
+    thread_local QHash<QByteArray, Kind> known;
+    const char* text = reinterpret_cast<const char*>(name);
+    const QByteArray key = QByteArray::fromRawData(text, qstrlen(text));
+    const auto found = known.constFind(key);
+    if (found != known.constEnd()) return *found;
+    const Kind kind = kindOf(key.constData());
+    known.insert(QByteArray(key.constData(), key.size()), kind);
+    return kind;
+}
+
+bool isSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; }
+
+// Collects the text as the parser reports it, with collapsed white space; a break asked for is
+// written before the next text, so that no line starts or ends with a space and no lines are empty.
+struct TextWriter {
     enum Break { None, Space, Line };
 
+    QByteArray text;
+    Break pending = None;
+    int hidden = 0;  // the hidden elements open around the parser's place
+
     void breakHere(Break kind) {
-        if (kind > pending_) pending_ = kind;
+        if (kind > pending) pending = kind;
     }
-    void write(const char* text) {
-        for (const char* c = text; *c; ++c) {
-            if (*c == ' ' || *c == '\t' || *c == '\n' || *c == '\r' || *c == '\f') {
+    void write(const char* from, const char* end) {
+        if (hidden) return;
+        while (from < end) {
+            if (isSpace(*from)) {
                 breakHere(Space);
+                ++from;
                 continue;
             }
-            if (pending_ != None && !out_.isEmpty()) out_ += pending_ == Line ? '\n' : ' ';
-            pending_ = None;
-            out_ += *c;
+            const char* word = from;
+            while (from < end && !isSpace(*from)) ++from;
+            if (pending != None && !text.isEmpty()) text += pending == Line ? '\n' : ' ';
+            pending = None;
+            text.append(word, from - word);
         }
     }
-    QByteArray take() { return std::move(out_); }
 
-private:
-    QByteArray out_;
-    Break pending_ = None;
+    static TextWriter& of(void* parser) { return *static_cast<TextWriter*>(static_cast<xmlParserCtxtPtr>(parser)->_private); }
+    static void startElement(void* parser, const xmlChar* name, const xmlChar**) {
+        TextWriter& writer = of(parser);
+        switch (kindOf(name)) {
+            case Kind::Hidden: ++writer.hidden; break;
+            case Kind::Block:
+            case Kind::LineBreak: writer.breakHere(Line); break;
+            case Kind::Inline: break;
+        }
+    }
+    static void endElement(void* parser, const xmlChar* name) {
+        TextWriter& writer = of(parser);
+        switch (kindOf(name)) {
+            case Kind::Hidden:
+                if (writer.hidden) --writer.hidden;
+                break;
+            case Kind::Block: writer.breakHere(Line); break;
+            default: break;
+        }
+    }
+    static void characters(void* parser, const xmlChar* text, int size) {
+        const char* from = reinterpret_cast<const char*>(text);
+        of(parser).write(from, from + size);
+    }
 };
 
 }  // namespace
@@ -60,37 +102,25 @@ QByteArray PageText(const QByteArray& html) {
     std::call_once(initialised, xmlInitParser);
     if (html.isEmpty() || html.size() > INT_MAX) return {};
 
-    // Without XML_PARSE_HUGE the parser gives up below 256 nested elements, which the browser shows.
-    const int options =
-        HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET | XML_PARSE_HUGE;
-    std::unique_ptr<xmlDoc, void (*)(xmlDocPtr)> document(
-        htmlReadMemory(html.constData(), int(html.size()), nullptr, nullptr, options), xmlFreeDoc);
-    if (!document) return {};
-
-    // A walk without recursion: a page may nest its elements as deep as it likes.
-    TextWriter text;
-    xmlNode* const root = xmlDocGetRootElement(document.get());
-    xmlNode* node = root;
-    while (node) {
-        bool descend = false;
-        if (node->type == XML_ELEMENT_NODE && !isHidden(node->name)) {
-            if (isBlock(node->name)) text.breakHere(TextWriter::Line);
-            if (xmlStrcasecmp(node->name, reinterpret_cast<const xmlChar*>("br")) == 0)
-                text.breakHere(TextWriter::Line);
-            descend = node->children != nullptr;
-        } else if ((node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) && node->content) {
-            text.write(reinterpret_cast<const char*>(node->content));
-        }
-        if (descend) {
-            node = node->children;
-            continue;
-        }
-        // Up to the next sibling, closing the blocks left on the way.
-        while (node && node != root && !node->next) {
-            node = node->parent;
-            if (node->type == XML_ELEMENT_NODE && isBlock(node->name)) text.breakHere(TextWriter::Line);
-        }
-        node = node && node != root ? node->next : nullptr;
-    }
-    return text.take();
+    // The parser reports what it reads and builds no tree: quicker, and any depth of elements is
+    // fine (without XML_PARSE_HUGE it gives up below 256 nested elements, which the browser shows).
+    std::unique_ptr<htmlParserCtxt, void (*)(htmlParserCtxtPtr)> parser(
+        htmlCreateMemoryParserCtxt(html.constData(), int(html.size())), htmlFreeParserCtxt);
+    if (!parser) return {};
+    TextWriter writer;
+    htmlSAXHandler handler{};
+    handler.startElement = TextWriter::startElement;
+    handler.endElement = TextWriter::endElement;
+    handler.characters = TextWriter::characters;
+    handler.cdataBlock = TextWriter::characters;
+    handler.ignorableWhitespace = TextWriter::characters;
+    *parser->sax = handler;
+    parser->_private = &writer;
+    // As the parser's own reading functions set it: a page that declares no character set is read
+    // as UTF-8 (and as Latin-1 from where it is not valid UTF-8); a declared one is followed.
+    parser->charset = XML_CHAR_ENCODING_UTF8;
+    htmlCtxtUseOptions(parser.get(),
+                       HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET | XML_PARSE_HUGE);
+    htmlParseDocument(parser.get());
+    return std::move(writer.text);
 }
