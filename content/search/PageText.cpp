@@ -68,14 +68,21 @@ struct TextWriter {
         }
     }
 
-    static TextWriter& of(void* parser) { return *static_cast<TextWriter*>(static_cast<xmlParserCtxtPtr>(parser)->_private); }
+    static TextWriter& of(void* parser) {
+        return *static_cast<TextWriter*>(static_cast<xmlParserCtxtPtr>(parser)->_private);
+    }
     static void startElement(void* parser, const xmlChar* name, const xmlChar**) {
         TextWriter& writer = of(parser);
         switch (kindOf(name)) {
-            case Kind::Hidden: ++writer.hidden; break;
+            case Kind::Hidden:
+                ++writer.hidden;
+                break;
             case Kind::Block:
-            case Kind::LineBreak: writer.breakHere(Line); break;
-            case Kind::Inline: break;
+            case Kind::LineBreak:
+                writer.breakHere(Line);
+                break;
+            case Kind::Inline:
+                break;
         }
     }
     static void endElement(void* parser, const xmlChar* name) {
@@ -84,8 +91,11 @@ struct TextWriter {
             case Kind::Hidden:
                 if (writer.hidden) --writer.hidden;
                 break;
-            case Kind::Block: writer.breakHere(Line); break;
-            default: break;
+            case Kind::Block:
+                writer.breakHere(Line);
+                break;
+            default:
+                break;
         }
     }
     static void characters(void* parser, const xmlChar* text, int size) {
@@ -119,8 +129,8 @@ QByteArray PageText(const QByteArray& html) {
     // As the parser's own reading functions set it: a page that declares no character set is read
     // as UTF-8 (and as Latin-1 from where it is not valid UTF-8); a declared one is followed.
     parser->charset = XML_CHAR_ENCODING_UTF8;
-    htmlCtxtUseOptions(parser.get(),
-                       HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET | XML_PARSE_HUGE);
+    htmlCtxtUseOptions(parser.get(), HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING | HTML_PARSE_NONET |
+                                         XML_PARSE_HUGE);
     htmlParseDocument(parser.get());
     return std::move(writer.text);
 }

@@ -107,7 +107,8 @@ private slots:
         QTest::newRow("the last word as a start") << u"алго"_s << QStringList{u"1 Неделя"_s, u"2 Неделя"_s};
         QTest::newRow("a space ends the word") << u"алго "_s << QStringList{};
         QTest::newRow("only the last word is a start") << u"алго правило"_s << QStringList{};
-        QTest::newRow("a single letter waits for the next") << u"алгоритм б"_s << QStringList{u"1 Неделя"_s, u"2 Неделя"_s};
+        QTest::newRow("a single letter waits for the next")
+            << u"алгоритм б"_s << QStringList{u"1 Неделя"_s, u"2 Неделя"_s};
         QTest::newRow("a lone letter asks nothing") << u"А"_s << QStringList{};
         QTest::newRow("a single letter and a space is a word") << u"В "_s << QStringList{u"Введение"_s};
         // Both once; "Литература" is the shorter text.
