@@ -86,7 +86,7 @@ void TSearchWindow::showHits(const QString& typed, const QList<SearchHit>& hits)
         item->setToolTip(1, hits[i].line);
     }
     if (Hits->topLevelItemCount()) Hits->setCurrentItem(Hits->topLevelItem(0));
-    if (typed.trimmed().isEmpty())
+    if (MatchExpression(typed).isEmpty())  // nothing asked yet: a lone letter finds nothing by itself
         Status->clear();
     else if (hits.isEmpty())
         Status->setText(tr("Ничего не найдено"));

@@ -161,6 +161,11 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(findings.size(), 2, 20000);
         QCOMPARE(findings.last().first().value<QWebEngineFindTextResult>().numberOfMatches(), 1);
         QVERIFY(Form3->isVisible() && !Form2->isVisible());
+
+        // A lone letter asks nothing yet: the list empties and nothing is said to be missing.
+        search->Words->setText(u"ч"_s);
+        QTRY_COMPARE_WITH_TIMEOUT(search->Status->text(), QString(), 20000);
+        QCOMPARE(search->Hits->topLevelItemCount(), 0);
     }
 
     // A double-click opens a hit too; the same page again is loaded and the word found again.
