@@ -181,19 +181,23 @@ private slots:
         QVERIFY(index.refresh());
         QVERIFY(!index.refresh());  // nothing changed
 
-        course.write(u"Введение"_s, u"<p>Слон и жираф.</p>"_s);  // another size
+        const QString introduction = course.folder() + u"/Введение.htm"_s;
+        const QDateTime before = QFileInfo(introduction).lastModified();
+        auto setModified = [&](const QDateTime& time) {
+            QFile file(introduction);
+            return file.open(QIODevice::ReadWrite) && file.setFileTime(time, QFileDevice::FileModificationTime);
+        };
+
+        // Another size, the same modification time.
+        course.write(u"Введение"_s, u"<p>Слон и жираф.</p>"_s);
+        QVERIFY(setModified(before));
         QVERIFY(index.refresh());
         QCOMPARE(pages(index.search(u"жираф"_s, 10)), QStringList{u"Введение"_s});
         QCOMPARE(pages(index.search(u"йод"_s, 10)), QStringList{});
 
         // The same size, a later modification time.
-        const QString introduction = course.folder() + u"/Введение.htm"_s;
-        const QDateTime before = QFileInfo(introduction).lastModified();
         course.write(u"Введение"_s, u"<p>Слон и зебра.</p>"_s);
-        QFile file(introduction);
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.setFileTime(before.addSecs(2), QFileDevice::FileModificationTime));
-        file.close();
+        QVERIFY(setModified(before.addSecs(2)));
         QVERIFY(index.refresh());
         QCOMPARE(pages(index.search(u"зебра"_s, 10)), QStringList{u"Введение"_s});
         QCOMPARE(pages(index.search(u"жираф"_s, 10)), QStringList{});
