@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "bench/Figures.h"
 #include "content/search/CourseIndex.h"
 #include "content/search/CourseSearch.h"
 #include "content/search/PageText.h"
@@ -52,18 +53,6 @@ double ms(qint64 ns) { return double(ns) / 1e6; }
     std::fprintf(stderr, "bench_search: %s\n", qPrintable(why));
     std::exit(1);
 }
-
-struct Spread {
-    QList<double> values;
-    double median() const {
-        QList<double> v = values;
-        std::sort(v.begin(), v.end());
-        const qsizetype n = v.size();
-        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-    }
-    double min() const { return *std::min_element(values.begin(), values.end()); }
-    double max() const { return *std::max_element(values.begin(), values.end()); }
-};
 
 QString duration(double milliseconds) {
     if (milliseconds >= 100) return QString::number(milliseconds, 'f', 0) + QStringLiteral(" ms");
@@ -162,7 +151,7 @@ struct Row {
     QString course;
     int pages = 0;
     qint64 textBytes = 0, indexBytes = 0;
-    Spread build, query, check, buildCpu, queryCpu;
+    Figures build, query, check, buildCpu, queryCpu;
     int hits = 0;
 };
 
