@@ -31,7 +31,8 @@ public:
     // The most pages one answer lists.
     static constexpr int kMostHits = 100;
 
-    // Has the pages changed on disk since they were read read again (the first time: all of them).
+    // Reads again, in the search's thread, the pages changed on disk since they were last read (the
+    // first time: all of them).
     void CheckPages();
     // Asks for the pages holding the words in the box; they come as they are found.
     void Ask();

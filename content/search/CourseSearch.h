@@ -19,7 +19,7 @@ public:
     // Stops a build under way (the pages read so far are dropped) and waits for the thread.
     ~CourseSearch() override;
 
-    // Has the pages changed on disk since read again before the next answer.
+    // Reads again, before the next answer, the pages changed on disk since they were last read.
     void checkPages();
     // Asks for the pages that hold all the words typed, best first, at most `limit`. The answer
     // comes as found(); a question asked before the last one was answered replaces it.
