@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "SearchWindow.h"
 #include "Unit2.h"
 #include "Unit3.h"
 #include "Unit8.h"
@@ -55,6 +56,7 @@ void TMainForm::bindControls(const MainWindowControls& controls) {
     for (const QKeyCombination keys : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter})
         connect(new QShortcut(QKeySequence(keys), this), &QShortcut::activated, this,
                 handler(this, &TMainForm::ResumeReading));
+    AddCourseSearchKey(this, Variant.language);
 }
 
 void TMainForm::fillChapterTree() {

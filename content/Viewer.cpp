@@ -11,6 +11,7 @@
 #include "PageFind.h"
 #include "PageZoom.h"
 #include "ReadingPlace.h"
+#include "SearchWindow.h"
 #include "app/WindowSet.h"
 #include "app/trace/Trace.h"
 #include "content/rules/CourseOutline.h"
@@ -37,6 +38,7 @@ TViewer::TViewer(Language language) : Variant(language) {
     zoom_ = new PageZoom(this, WebBrowser1);
     find_ = new PageFind(this, WebBrowser1, Variant);
     place_ = new ReadingPlace(WebBrowser1);
+    AddCourseSearchKey(this, Variant);
 }
 
 void TViewer::buildMenu() {

@@ -7,20 +7,9 @@
 #include <algorithm>
 
 #include "Driver.h"
+#include "bench/Figures.h"
 
 namespace {
-
-struct Figures {
-    QList<double> values;
-    double median() const {
-        QList<double> v = values;
-        std::sort(v.begin(), v.end());
-        const qsizetype n = v.size();
-        return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-    }
-    double min() const { return *std::min_element(values.begin(), values.end()); }
-    double max() const { return *std::max_element(values.begin(), values.end()); }
-};
 
 QString duration(double ns) {
     if (ns >= 100 * kMs) return QString::number(ns / kMs, 'f', 0) + QStringLiteral(" ms");
