@@ -8,6 +8,7 @@
 
 #include "CoursePage.h"
 #include "MainForm.h"
+#include "ViewerPane.h"
 #include "app/WindowSet.h"
 #include "app/trace/Trace.h"
 #include "content/rules/CourseOutline.h"
@@ -30,6 +31,11 @@ TViewer::TViewer(Language language) : Variant(language) {
     WebBrowser1->move(0, 0);
     connect(WebBrowser1, &QWebEngineView::loadFinished, this,
             [this](bool ok) { TraceEvent(ok ? "page-loaded" : "page-failed", WebBrowser1->url().toString()); });
+    MarkPaintAfterLoad(WebBrowser1);
+    hold_ = new FrameHold(this, WebBrowser1, [](const QAction* item) {
+        const int tag = tagOf(item);
+        return tag == kPageTag || MenuSection(tag) != 0;
+    });
     buildMenu();
 }
 
@@ -40,6 +46,7 @@ void TViewer::buildMenu() {
             action = MainMenu1->addAction(entry.caption);
         } else {
             QMenu* menu = MainMenu1->addMenu(entry.caption);
+            hold_->watch(menu);
             action = menu->menuAction();
             for (const MenuItem& item : entry.items) {
                 QAction* sub = menu->addAction(item.caption);
@@ -88,7 +95,12 @@ void TViewer::ShowPage(const QString& address) {
     if (!url.isValid()) throw platform::Failure(QStringLiteral("Неверный адрес страницы: %1").arg(address));
     LastAddress = address;
     preparePane();
+    // Another section of the page shown only scrolls: nothing loads.
+    const QUrl shown = WebBrowser1->url();
+    const bool sameDocument = url.hasFragment() && !shown.isEmpty() &&
+                              url.adjusted(QUrl::RemoveFragment) == shown.adjusted(QUrl::RemoveFragment);
     WebBrowser1->setUrl(url);
+    if (!sameDocument) hold_->loadStarted();
 }
 
 void TViewer::WarmUp() {
@@ -130,6 +142,7 @@ void TViewer::FormShow() {
     const QSize frame = frameGeometry().size() - geometry().size();
     move(0, 0);
     resize(area.x() + area.width() - frame.width(), area.y() + area.height() - frame.height());
+    hold_->showing();
 }
 
 void TViewer::FormResize() {

@@ -7,6 +7,7 @@ class QAction;
 class QMenuBar;
 class QWebEngineView;
 class CoursePage;
+class FrameHold;
 
 // A content viewer: a framed window filling the desktop's work area, with the browser pane and the
 // week menu of one language. TForm3 and TForm9 differ in their language only.
@@ -51,6 +52,7 @@ private:
     void preparePane();
 
     CoursePage* page_ = nullptr;
+    FrameHold* hold_ = nullptr;
 };
 
 // Opens a video with the desktop's program for it (the desktop reports a video that is not there).

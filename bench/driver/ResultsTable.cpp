@@ -103,6 +103,8 @@ int table(const QString& path) {
         {QStringLiteral("first page, textbook, loaded"), QStringLiteral("first-page-loaded/textbook")},
         {QStringLiteral("first page, bare view, loaded"), QStringLiteral("first-page-loaded/baseline")},
         {QStringLiteral("first page, bare view, loaded and painted"), QStringLiteral("first-page-painted/baseline")},
+        {QStringLiteral("next page, textbook, loaded and painted"), QStringLiteral("next-page-painted/textbook")},
+        {QStringLiteral("next page, bare view, loaded and painted"), QStringLiteral("next-page-painted/baseline")},
         {QStringLiteral("next page, bare view chosen from a one-item menu with the same keys"),
          QStringLiteral("next-page-menu/baseline")},
         {QStringLiteral("scale, textbook: click on \"Rus\" → main window's first frame"),
