@@ -11,9 +11,9 @@
 #include <QtTest>
 
 #include "app/Unit1.h"
-#include "content/ViewerPane.h"
 #include "content/Unit2.h"
 #include "content/Unit3.h"
+#include "content/ViewerPane.h"
 #include "controls/StatusBar.h"
 #include "controls/TreeView.h"
 #include "tests/common/Fixture.h"
@@ -132,7 +132,8 @@ private slots:
         WindowSetGuard windows(root.path());
         QSignalSpy loaded(Form3->WebBrowser1, &QWebEngineView::loadFinished);
         QVERIFY(openFirstWeek(loaded));
-        QTRY_COMPARE(momentsAfterLoad(), (QStringList{QStringLiteral("page-loaded"), QStringLiteral("viewer-painted")}));
+        QTRY_COMPARE(momentsAfterLoad(),
+                     (QStringList{QStringLiteral("page-loaded"), QStringLiteral("viewer-painted")}));
     }
 
     void sectionLoadsAndScrolls() {
