@@ -31,7 +31,7 @@ TViewer::TViewer(Language language) : Variant(language) {
     WebBrowser1->move(0, 0);
     connect(WebBrowser1, &QWebEngineView::loadFinished, this,
             [this](bool ok) { TraceEvent(ok ? "page-loaded" : "page-failed", WebBrowser1->url().toString()); });
-    MarkPaintAfterLoad(WebBrowser1);
+    TracePaneMoments(WebBrowser1);
     hold_ = new FrameHold(this, WebBrowser1, [](const QAction* item) {
         const int tag = tagOf(item);
         return tag == kPageTag || MenuSection(tag) != 0;

@@ -18,6 +18,7 @@ namespace {
 class PaintMark final : public QObject {
 public:
     explicit PaintMark(QWebEngineView* view) : QObject(view), view_(view) {
+        connect(view, &QWebEngineView::loadStarted, this, [] { TraceEvent("viewer-load-started"); });
         connect(view, &QWebEngineView::loadFinished, this, [this] {
             pending_ = true;
             if (QWidget* pane = view_->focusProxy()) pane->installEventFilter(this);
@@ -40,7 +41,7 @@ private:
 
 }  // namespace
 
-void MarkPaintAfterLoad(QWebEngineView* view) {
+void TracePaneMoments(QWebEngineView* view) {
     if (!qEnvironmentVariableIsEmpty("TEXTBOOK_TRACE")) new PaintMark(view);
 }
 
@@ -58,6 +59,7 @@ FrameHold::FrameHold(QWidget* window, QWebEngineView* pane, std::function<bool(c
 void FrameHold::watch(QMenu* menu) { menu->installEventFilter(this); }
 
 void FrameHold::loadStarted() {
+    TraceEvent("viewer-page-handed");
     loading_ = true;
     handed_ = true;
 }
@@ -108,6 +110,7 @@ bool FrameHold::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void FrameHold::menuEvent(QMenu* menu, QEvent* event) {
+    if (event->type() == QEvent::Hide) TraceEvent("viewer-menu-hidden");
     // The menu takes its active item on these, closes and only then triggers the item: the hold
     // must begin before the closing asks for the repaints.
     QAction* chosen = nullptr;
@@ -121,6 +124,7 @@ void FrameHold::menuEvent(QMenu* menu, QEvent* event) {
         if (under && under == menu->activeAction()) chosen = under;
     }
     if (!chosen || !chosen->isEnabled() || chosen->menu() || !opensPage_(chosen) || !window_->isVisible()) return;
+    TraceEvent("viewer-page-chosen");
     if (state_ == State::Free) {
         watchWindow(true);
         deadline_->start();

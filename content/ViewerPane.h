@@ -10,9 +10,10 @@ class QTimer;
 class QWebEngineView;
 class QWidget;
 
-// Marks the pane's first paint after every load in the benchmarks' trace as "viewer-painted": the
-// moment the loaded page is on screen. Nothing is marked without a trace file.
-void MarkPaintAfterLoad(QWebEngineView* view);
+// Marks in the benchmarks' trace when the pane starts a load ("viewer-load-started") and its first
+// paint after every load ("viewer-painted"): the moment the loaded page is on screen. Nothing is
+// marked without a trace file.
+void TracePaneMoments(QWebEngineView* view);
 
 // Keeps a window's frame on screen while its browser pane loads a page. Without a GPU every repaint
 // of a window that holds a browser pane composes the whole window in software and takes the
@@ -26,7 +27,9 @@ void MarkPaintAfterLoad(QWebEngineView* view);
 // until the page has loaded; then it is repainted once: menu closed and page loaded at once. The
 // hold ends early when the choice hands the pane no page (a failed store, a section of the page
 // shown, which only scrolls), when the window takes a click, a key or the wheel, resizes or hides,
-// and after kMaxMs at the latest.
+// and after kMaxMs at the latest. With a trace file it marks the steps of a choice: the page's item
+// chosen ("viewer-page-chosen"), the menu hidden ("viewer-menu-hidden") and the page handed to the
+// pane ("viewer-page-handed").
 class FrameHold final : public QObject {
     Q_OBJECT
 
