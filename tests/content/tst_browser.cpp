@@ -45,6 +45,21 @@ QAction* menuItem(TViewer* window, const QString& top, const QString& caption) {
     return nullptr;
 }
 
+// Writes the pages of the first two weeks; true, for a member's initialiser.
+bool writeTwoWeeks(const CourseRoot& root) {
+    writePage(root.path() + QStringLiteral("/web/1 Неделя.htm"));
+    writePage(root.path() + QStringLiteral("/web/2 Неделя.htm"));
+    return true;
+}
+
+// A course with the pages of the first two weeks, its windows, and the viewer's loads counted.
+struct TwoWeeks {
+    CourseRoot root;
+    bool written = writeTwoWeeks(root);
+    WindowSetGuard windows{root.path()};
+    QSignalSpy loaded{Form3->WebBrowser1, &QWebEngineView::loadFinished};
+};
+
 QMenu* weekMenu(const QString& week) {
     for (QAction* action : Form3->MainMenu1->actions())
         if (action->text() == week) return action->menu();
@@ -193,11 +208,9 @@ private slots:
     }
     void pageChosenInTheWeekMenu() {
         QFETCH(bool, byMouse);
-        CourseRoot root;
-        writePage(root.path() + QStringLiteral("/web/1 Неделя.htm"));
-        writePage(root.path() + QStringLiteral("/web/2 Неделя.htm"));
-        WindowSetGuard windows(root.path());
-        QSignalSpy loaded(Form3->WebBrowser1, &QWebEngineView::loadFinished);
+        TwoWeeks course;
+        CourseRoot& root = course.root;
+        QSignalSpy& loaded = course.loaded;
         QVERIFY(openFirstWeek(loaded));
         QMenu* menu = weekMenu(QStringLiteral("2 Неделя"));
         QAction* item = menuItem(Form3, QStringLiteral("2 Неделя"), QStringLiteral("Лабораторная работа №2"));
@@ -217,7 +230,7 @@ private slots:
         QCOMPARE(Form3->WebBrowser1->url().fragment(), QStringLiteral("a2"));
         QTRY_VERIFY(bar.count > 0);
         QVERIFY2(bar.afterLoad || bar.atMs >= FrameHold::kMaxMs, qPrintable(QString::number(bar.atMs)));
-        QVERIFY(windows.desktop.errors.isEmpty());
+        QVERIFY(course.windows.desktop.errors.isEmpty());
     }
 
     // When the choice loads nothing, the window is repainted as the menu closes.
@@ -236,11 +249,9 @@ private slots:
         QFETCH(QString, caption);
         QFETCH(bool, refused);
         QFETCH(QString, hash);
-        CourseRoot root;
-        writePage(root.path() + QStringLiteral("/web/1 Неделя.htm"));
-        writePage(root.path() + QStringLiteral("/web/2 Неделя.htm"));
-        WindowSetGuard windows(root.path());
-        QSignalSpy loaded(Form3->WebBrowser1, &QWebEngineView::loadFinished);
+        TwoWeeks course;
+        CourseRoot& root = course.root;
+        QSignalSpy& loaded = course.loaded;
         QVERIFY(openFirstWeek(loaded));
         if (refused) root.refuseStores(QStringLiteral("запись запрещена"));
         QMenu* menu = weekMenu(week);
@@ -249,7 +260,7 @@ private slots:
         QTest::keyClick(menu, Qt::Key_Return);
         QCoreApplication::processEvents();
         QVERIFY(Form3->updatesEnabled());
-        QCOMPARE(windows.desktop.errors.size(), refused ? 1 : 0);
+        QCOMPARE(course.windows.desktop.errors.size(), refused ? 1 : 0);
         QCOMPARE(root.rows(QStringLiteral("user1")).first(),
                  QStringLiteral("Айгерим|") + (refused ? QStringLiteral("1 Неделя") : week + caption));
         QTRY_COMPARE(evaluate(Form3->WebBrowser1, QStringLiteral("location.hash")).toString(), hash);
