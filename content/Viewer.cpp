@@ -12,6 +12,7 @@
 #include "PageZoom.h"
 #include "ReadingPlace.h"
 #include "SearchWindow.h"
+#include "ViewerPane.h"
 #include "app/WindowSet.h"
 #include "app/trace/Trace.h"
 #include "content/rules/CourseOutline.h"
@@ -34,6 +35,11 @@ TViewer::TViewer(Language language) : Variant(language) {
     WebBrowser1->move(0, 0);
     connect(WebBrowser1, &QWebEngineView::loadFinished, this,
             [this](bool ok) { TraceEvent(ok ? "page-loaded" : "page-failed", WebBrowser1->url().toString()); });
+    TracePaneMoments(WebBrowser1);
+    hold_ = new FrameHold(this, WebBrowser1, [](const QAction* item) {
+        const int tag = tagOf(item);
+        return tag == kPageTag || MenuSection(tag) != 0;
+    });
     buildMenu();
     zoom_ = new PageZoom(this, WebBrowser1);
     find_ = new PageFind(this, WebBrowser1, Variant);
@@ -48,6 +54,7 @@ void TViewer::buildMenu() {
             action = MainMenu1->addAction(entry.caption);
         } else {
             QMenu* menu = MainMenu1->addMenu(entry.caption);
+            hold_->watch(menu);
             action = menu->menuAction();
             for (const MenuItem& item : entry.items) {
                 QAction* sub = menu->addAction(item.caption);
@@ -102,7 +109,12 @@ void TViewer::ShowPage(const QString& address) {
     if (!url.isValid()) throw platform::Failure(QStringLiteral("Неверный адрес страницы: %1").arg(address));
     LastAddress = address;
     preparePane();
+    // Another section of the page shown only scrolls: nothing loads.
+    const QUrl shown = WebBrowser1->url();
+    const bool sameDocument = url.hasFragment() && !shown.isEmpty() &&
+                              url.adjusted(QUrl::RemoveFragment) == shown.adjusted(QUrl::RemoveFragment);
     WebBrowser1->setUrl(url);
+    if (!sameDocument) hold_->loadStarted();
 }
 
 void TViewer::WarmUp() {
@@ -144,6 +156,7 @@ void TViewer::FormShow() {
     const QSize frame = frameGeometry().size() - geometry().size();
     move(0, 0);
     resize(area.x() + area.width() - frame.width(), area.y() + area.height() - frame.height());
+    hold_->showing();
 }
 
 void TViewer::FormResize() {

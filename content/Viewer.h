@@ -10,6 +10,7 @@ class CoursePage;
 class PageFind;
 class PageZoom;
 class ReadingPlace;
+class FrameHold;
 
 // A content viewer: a framed window filling the desktop's work area, with the browser pane and the
 // week menu of one language. TForm3 and TForm9 differ in their language only.
@@ -63,6 +64,7 @@ private:
     PageZoom* zoom_ = nullptr;
     PageFind* find_ = nullptr;
     ReadingPlace* place_ = nullptr;
+    FrameHold* hold_ = nullptr;
 };
 
 // Opens a video with the desktop's program for it (the desktop reports a video that is not there).
