@@ -2,6 +2,7 @@
 // the press on "Kaz", with the database's or the system's own words as its detail; Qt's own
 // buttons are Russian in both languages.
 #include <QAbstractButton>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QSqlDatabase>
 #include <QSqlQuery>

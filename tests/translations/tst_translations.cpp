@@ -33,7 +33,7 @@ QList<Message> readCatalogue(const QString& path) {
         } else if (xml.name() == u"source" && !messages.isEmpty()) {
             messages.last().source = xml.readElementText();
         } else if (xml.name() == u"translation" && !messages.isEmpty()) {
-            messages.last().finished = xml.attributes().value(u"type").isEmpty();
+            messages.last().finished = xml.attributes().value(QStringLiteral("type")).isEmpty();
             messages.last().translation = xml.readElementText();
         }
     }
