@@ -47,6 +47,22 @@
         <source>the option %1 is not understood</source>
         <translation>%1 параметрі танылмады</translation>
     </message>
+    <message>
+        <source>it cannot be read</source>
+        <translation>оны талдау мүмкін болмады</translation>
+    </message>
+    <message>
+        <source>Invalid password (a character there is not permitted)</source>
+        <translation>құпиясөзде рұқсат етілмеген таңба бар</translation>
+    </message>
+    <message>
+        <source>Invalid query (a character there is not permitted)</source>
+        <translation>параметрлерде рұқсат етілмеген таңба бар</translation>
+    </message>
+    <message>
+        <source>an option is not understood (options are key=value, joined by &amp;)</source>
+        <translation>параметр танылмады (параметрлер кілт=мән түрінде жазылып, &amp; таңбасымен бөлінеді)</translation>
+    </message>
 </context>
 <context>
     <name>ContentRules</name>

@@ -47,6 +47,22 @@
         <source>the option %1 is not understood</source>
         <translation>параметр %1 не распознан</translation>
     </message>
+    <message>
+        <source>it cannot be read</source>
+        <translation>его не удаётся разобрать</translation>
+    </message>
+    <message>
+        <source>Invalid password (a character there is not permitted)</source>
+        <translation>в пароле есть недопустимый символ</translation>
+    </message>
+    <message>
+        <source>Invalid query (a character there is not permitted)</source>
+        <translation>в параметрах есть недопустимый символ</translation>
+    </message>
+    <message>
+        <source>an option is not understood (options are key=value, joined by &amp;)</source>
+        <translation>параметр не распознан (параметры записываются как ключ=значение и разделяются знаком &amp;)</translation>
+    </message>
 </context>
 <context>
     <name>ContentRules</name>

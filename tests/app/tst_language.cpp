@@ -193,9 +193,9 @@ private slots:
         WindowSetGuard windows(root->path());
         auto& errors = windows.desktop.errors;
         choose(kazakh);
-        const bool opens = !QStringList{u"missing database"_s, u"not a database"_s, u"missing table"_s,
-                                        u"missing field"_s}
-                                .contains(fault);
+        const bool opens =
+            !QStringList{u"missing database"_s, u"not a database"_s, u"missing table"_s, u"missing field"_s}.contains(
+                fault);
         QCOMPARE(mainWindow(kazakh)->isVisible(), opens);
         if (opens) {
             QVERIFY2(errors.isEmpty(), qPrintable(errors.value(0).text));

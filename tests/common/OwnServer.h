@@ -66,10 +66,9 @@ inline QString MakeServerCourse(const QString& serverUri, const QString& workDir
     QUrl url(serverUri);
     url.setPath(u'/' + name);
     const QString source = workDir + QStringLiteral("/source.db");
-    coursedb::WriteDatabase(source,
-                            {QuestionBank(QStringLiteral("test"), 5), QuestionBank(QStringLiteral("test_kz"), 5),
-                             StandardUsers()},
-                            true);
+    coursedb::WriteDatabase(
+        source, {QuestionBank(QStringLiteral("test"), 5), QuestionBank(QStringLiteral("test_kz"), 5), StandardUsers()},
+        true);
     coursedb::PushDatabase(source, url.toString(), false);
     return url.toString();
 }

@@ -79,7 +79,8 @@ private slots:
                       QStringLiteral(LUPDATE_OPTIONS).split(u' ', Qt::SkipEmptyParts) +
                           QStringList{QStringLiteral("@" TRANSLATED_SOURCES_LIST), QStringLiteral("-ts"), path});
         QVERIFY(lupdate.waitForFinished(120000));
-        QVERIFY2(lupdate.exitStatus() == QProcess::NormalExit && lupdate.exitCode() == 0, lupdate.readAll().constData());
+        QVERIFY2(lupdate.exitStatus() == QProcess::NormalExit && lupdate.exitCode() == 0,
+                 lupdate.readAll().constData());
 
         const QList<Message> messages = readCatalogue(path);
         QVERIFY(messages.size() >= 10);
