@@ -16,6 +16,7 @@
 #include "content/Viewer.h"
 #include "controls/TreeView.h"
 #include "data/cursor/Connection.h"
+#include "platform/Handler.h"
 #include "platform/QtDesktop.h"
 #include "tests/common/Fixture.h"
 #include "tests/common/Immutable.h"
@@ -306,19 +307,28 @@ private slots:
         QCOMPARE(shown, expected);
     }
 
-    // Qt's standard buttons under the program's question and confirmation boxes read in Russian, in
-    // the Kazakh program too (Qt has no Kazakh): "Да" and "Нет" under "Ескерту" as under
-    // "Предупреждение".
+    // Qt's standard buttons under the program's question and confirmation boxes read in Russian from
+    // the start, and in the Kazakh program too (Qt has no Kazakh): "Да" and "Нет" under "Ескерту" as
+    // under "Предупреждение". Before any choice, the program's own messages are Russian as well.
     void qtButtonsInRussian_data() {
-        QTest::addColumn<bool>("kazakh");
-        QTest::newRow("rus") << false;
-        QTest::newRow("kaz") << true;
+        QTest::addColumn<QString>("press");
+        QTest::newRow("before a choice") << QString();
+        QTest::newRow("rus") << u"Rus"_s;
+        QTest::newRow("kaz") << u"Kaz"_s;
     }
     void qtButtonsInRussian() {
-        QFETCH(bool, kazakh);
+        QFETCH(QString, press);
+        const bool kazakh = press == u"Kaz";
         CourseRoot root(5, fixture::Backend::SQLite);
         WindowSetGuard windows(root.path());
-        choose(kazakh);
+        if (press.isEmpty()) {
+            platform::runGuarded([] { throw 0; });
+            QCOMPARE(windows.desktop.errors.size(), 1);
+            QCOMPARE(windows.desktop.errors[0].text, u"Внутренняя ошибка программы."_s);
+            windows.desktop.errors.clear();
+        } else {
+            choose(kazakh);
+        }
         QVERIFY(windows.desktop.errors.isEmpty());
         platform::QtDesktop real;
         {
