@@ -12,6 +12,7 @@
 #include "data/Unit5.h"
 #include "platform/Desktop.h"
 #include "platform/Handler.h"
+#include "translations/Translations.h"
 
 using platform::handler;
 
@@ -32,6 +33,9 @@ TForm1::TForm1() {
 void TForm1::FormCreate() { ContentRoot = platform::desktop().currentDirectory(); }
 
 void TForm1::ChooseLanguage(Language language) {
+    // From the press on, the program speaks the language chosen: a database that cannot be opened
+    // is reported in it already.
+    translations::useLanguage(language == Language::Kazakh ? QLocale::Kazakh : QLocale::Russian);
     TMainForm* main = MainWindow(language);
     DataModule5->OpenCourseDatabase(language);
     DataModule5->ShowCurrentUser(main->StatusBar1);

@@ -99,14 +99,13 @@ void TViewer::RequireContentRoot() const {
     // A course folder deleted or moved away while the program runs takes every page and the
     // register with it; the browser's error page and the database's message would not say so.
     if (!QFileInfo(ContentRoot).isDir())
-        throw platform::Failure(
-            QStringLiteral("Папка учебника «%1» не найдена").arg(QDir::toNativeSeparators(ContentRoot)));
+        throw platform::Failure(tr("The textbook folder %1 was not found").arg(QDir::toNativeSeparators(ContentRoot)));
 }
 
 void TViewer::ShowPage(const QString& address) {
     RequireContentRoot();
     const QUrl url = AddressUrl(address);
-    if (!url.isValid()) throw platform::Failure(QStringLiteral("Неверный адрес страницы: %1").arg(address));
+    if (!url.isValid()) throw platform::Failure(tr("Invalid page address: %1").arg(address));
     LastAddress = address;
     preparePane();
     // Another section of the page shown only scrolls: nothing loads.

@@ -54,4 +54,7 @@ QString errorBoxText(const QString& message);
 // Shows the error box for a message.
 void showErrorBox(const QString& message);
 
+// The message of a print begun where no default printer is set up.
+QString noDefaultPrinterMessage();
+
 }  // namespace platform

@@ -10,6 +10,7 @@ BUILD="$TOP/build"
 PACKAGES=(
     cmake g++ ninja-build pkg-config mdbtools-dev
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqt6sql6-sqlite libqt6sql6-psql qt6-webengine-dev libgl-dev
+    qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
     libjpeg62-turbo-dev libsqlite3-dev libxml2-dev
     xvfb xauth xdotool x11-utils poppler-utils
     fonts-dejavu-core fonts-dejavu-extra fonts-liberation fonts-wine

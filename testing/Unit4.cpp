@@ -127,7 +127,7 @@ void TForm4::BindDataSources() {
 
 QString& TForm4::Slot(int number) {
     if (number < 1 || number > kSlots)
-        throw platform::Failure(QStringLiteral("Вопроса с номером %1 нет в листе ответов").arg(number));
+        throw platform::Failure(tr("Question number %1 is not on the answer sheet").arg(number));
     return answerSheet_[number];
 }
 

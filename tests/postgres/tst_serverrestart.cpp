@@ -20,73 +20,17 @@
 #include "data/cursor/Connection.h"
 #include "data/cursor/DataSet.h"
 #include "tests/common/Fixture.h"
+#include "tests/common/OwnServer.h"
 #include "tests/common/WindowSetGuard.h"
-#include "tools/coursedb/CourseFile.h"
-#include "tools/coursedb/ServerPush.h"
 
 namespace {
 
-const QString kServerScript = QStringLiteral(TEXTBOOK_SOURCE_DIR "/tests/postgres/server.sh");
-
-// A PostgreSQL server of this test's own, stopped (its data removed) when this ends.
-class OwnServer {
-public:
-    ~OwnServer() { stop(); }
-
-    bool start() {
-        if (!state_.isValid() || !script(QStringLiteral("start"))) return false;
-        QFile uri(state_.filePath(QStringLiteral("uri")));
-        if (!uri.open(QIODevice::ReadOnly)) return false;
-        uri_ = QString::fromUtf8(uri.readAll()).trimmed();
-        started_ = true;
-        return !uri_.isEmpty();
-    }
-    bool pause() { return script(QStringLiteral("pause")); }
-    bool resume() { return script(QStringLiteral("resume")); }
-    bool stop() {
-        if (!started_) return true;
-        started_ = false;
-        return script(QStringLiteral("stop"));
-    }
-    QString uri() const { return uri_; }
-    QString state() const { return state_.path(); }
-    QString lastOutput() const { return output_; }
-
-private:
-    bool script(const QString& command) {
-        QProcess process;
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(kServerScript, {command, state_.path()});
-        const bool done = process.waitForFinished(180000);
-        output_ = QString::fromUtf8(process.readAll());
-        return done && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    }
-
-    QTemporaryDir state_;
-    QString uri_;
-    QString output_;
-    bool started_ = false;
-};
+using fixture::DatabaseVariable;
+using fixture::OwnServer;
 
 // The register's rows as the server holds them now.
 QStringList registerRows(const QString& address) {
     return fixture::QueryRows(address, QStringLiteral("SELECT \"user\", glava FROM user1 ORDER BY rowid"));
-}
-
-// A course database of its own on the server, pushed from a file as a course team does; the
-// address of it.
-QString makeCourse(const QString& serverUri, const QString& workDir) {
-    const QString name = QStringLiteral("course_") + QUuid::createUuid().toString(QUuid::Id128);
-    fixture::QueryRows(serverUri, QStringLiteral("CREATE DATABASE %1").arg(name));
-    QUrl url(serverUri);
-    url.setPath(u'/' + name);
-    const QString source = workDir + QStringLiteral("/source.db");
-    coursedb::WriteDatabase(source,
-                            {fixture::QuestionBank(QStringLiteral("test"), 5),
-                             fixture::QuestionBank(QStringLiteral("test_kz"), 5), fixture::StandardUsers()},
-                            true);
-    coursedb::PushDatabase(source, url.toString(), false);
-    return url.toString();
 }
 
 // The student double-clicks a top-level entry of the Russian main window's chapter tree.
@@ -99,14 +43,6 @@ void openChapter(int entry) {
 QString entryText(int entry) {
     return QStringList{QStringLiteral("Введение"), QStringLiteral("1 Неделя"), QStringLiteral("2 Неделя")}.at(entry);
 }
-
-// TEXTBOOK_DATABASE naming a database while this lives.
-struct DatabaseVariable {
-    explicit DatabaseVariable(const QString& address) { qputenv("TEXTBOOK_DATABASE", address.toUtf8()); }
-    ~DatabaseVariable() { qunsetenv("TEXTBOOK_DATABASE"); }
-    DatabaseVariable(const DatabaseVariable&) = delete;
-    DatabaseVariable& operator=(const DatabaseVariable&) = delete;
-};
 
 // The window set on a content root whose course database is a database on the test's server, with
 // Russian chosen.
@@ -146,7 +82,7 @@ private slots:
         QFETCH(int, entryAfter);
         QFETCH(bool, whileStoring);
         QTemporaryDir work;
-        const QString address = makeCourse(server_.uri(), work.path());
+        const QString address = fixture::MakeServerCourse(server_.uri(), work.path());
         Session session(address);
         auto& errors = session.windows.desktop.errors;
         QVERIFY2(errors.isEmpty(), qPrintable(errors.value(0).text));
@@ -183,7 +119,7 @@ private slots:
                                QStringLiteral("for i in $(seq 1200); do [ \"$(psql \"$1\" -Atc \"SELECT count(*) FROM "
                                               "pg_stat_activity WHERE wait_event = 'PgSleep'\")\" = 1 ] && break; "
                                               "sleep 0.1; done; exec \"$2\" pause \"$3\""),
-                               QStringLiteral("stopper"), server_.uri(), kServerScript, server_.state()});
+                               QStringLiteral("stopper"), server_.uri(), OwnServer::scriptPath(), server_.state()});
                 QVERIFY(stopper.waitForStarted(30000));
             }
             openChapter(1);
@@ -232,7 +168,7 @@ private slots:
     void restartBetweenStores() {
         QFETCH(int, restarts);
         QTemporaryDir work;
-        const QString address = makeCourse(server_.uri(), work.path());
+        const QString address = fixture::MakeServerCourse(server_.uri(), work.path());
         Session session(address);
         auto& errors = session.windows.desktop.errors;
         openChapter(0);
