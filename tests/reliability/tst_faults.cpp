@@ -13,10 +13,12 @@
 #include "platform/Handler.h"
 #include "platform/RecordingDesktop.h"
 #include "tests/common/Fixture.h"
+#include "tests/common/Immutable.h"
 #include "tests/common/OpenedRegister.h"
 
 using fixture::CourseRoot;
 using Opened = fixture::OpenedRegister;
+using fixture::Immutable;
 
 namespace {
 
@@ -48,26 +50,6 @@ int runHelper(const QStringList& args) {
     if (!helper.waitForFinished(30000)) return -1;
     return helper.exitStatus() == QProcess::NormalExit ? helper.exitCode() : -1;
 }
-
-// Makes a file or directory immutable while it lives (root ignores permission bits, not this flag).
-class Immutable {
-public:
-    explicit Immutable(const QString& path) : path_(path) {
-        ok_ = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path_}) == 0;
-    }
-    ~Immutable() { release(); }
-    Immutable(const Immutable&) = delete;
-    Immutable& operator=(const Immutable&) = delete;
-    bool ok() const { return ok_; }
-    void release() {
-        if (ok_) QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path_});
-        ok_ = false;
-    }
-
-private:
-    QString path_;
-    bool ok_ = false;
-};
 
 // A tmpfs of the given size mounted on a temporary directory while it lives. Mounting needs root
 // (and, in a container, the right to mount); ok() tells whether it worked.
