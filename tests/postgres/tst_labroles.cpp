@@ -19,6 +19,8 @@
 #include "tests/testing/TestRun.h"
 #include "tools/coursedb/ContentCheck.h"
 #include "tools/coursedb/CourseDb.h"
+#include "tools/coursedb/CourseFile.h"
+#include "tools/coursedb/ServerPush.h"
 
 namespace {
 
@@ -142,7 +144,7 @@ private slots:
     void textbookWorksWithItsRole() {
         const Lab lab;
         lab.setUp(Course(30));
-        const Textbook textbook(lab.asTextbook());
+        Textbook textbook(lab.asTextbook());
         QCOMPARE(textbook.windows.desktop.errors.size(), 0);
         QVERIFY(Form2->isVisible());
         QCOMPARE(Form2->StatusBar1->panelText(2), QStringLiteral("Айгерим"));
