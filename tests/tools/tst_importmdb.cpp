@@ -7,6 +7,7 @@
 #include "tests/common/Fixture.h"
 #include "tools/coursedb/AccessFile.h"
 #include "tools/coursedb/CourseDb.h"
+#include "tools/coursedb/CourseFile.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "RunCoursedb.h"
 #include "tests/common/Fixture.h"
 #include "tools/coursedb/CourseDb.h"
+#include "tools/coursedb/Csv.h"
 #include "tools/coursedb/ServerPush.h"
 
 namespace {
