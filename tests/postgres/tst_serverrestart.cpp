@@ -269,7 +269,8 @@ private slots:
         const QString address = makeCourse(server_.uri(), work.path(), 40);
         Session session(address);
         auto& desktop = session.windows.desktop;
-        const QString results = QStringLiteral("SELECT student, first_question, answers, score FROM results ORDER BY rowid");
+        const QString results =
+            QStringLiteral("SELECT student, first_question, answers, score FROM results ORDER BY rowid");
         const QString first = QStringLiteral("Айгерим|6|abcde---------------|5");
         const QString second = QStringLiteral("Айгерим|11|ab------------------|2");
         testrun::TakeTest(desktop, Language::Russian, 6, QStringLiteral("abcde"));
