@@ -172,7 +172,8 @@ private slots:
         questions.cancel();
         QCOMPARE(fixture::QueryRows(lab.asSuperuser(), "SELECT * FROM test ORDER BY rowid"), bank);
 
-        // A finished test is stored, as the role may add to the results.
+        // A finished test is stored, as the role may add to the results; it is Айгерим's again.
+        QVERIFY(users.locate(QStringLiteral("user"), QStringLiteral("Айгерим")));
         testrun::TakeTest(textbook.windows.desktop, Language::Russian, 3, QStringLiteral("cdeab"));
         QCOMPARE(textbook.windows.desktop.errors.size(), 0);
         QCOMPARE(fixture::QueryRows(lab.asSuperuser(), "SELECT student, first_question, answers, score FROM results"),

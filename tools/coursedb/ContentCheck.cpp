@@ -429,37 +429,39 @@ private:
         const QString where = tableWhere(name);
         const QString upgrade = QStringLiteral("coursedb upgrade %1").arg(given_ || server_ ? shown_ : database_);
         try {
-            if (!DatabaseTables(database_).contains(name, Qt::CaseInsensitive)) {
+            // The catalogue, not the table list: on a server the list leaves out a table the user has no
+            // grant on, and that table is there, refusing every finished test.
+            ::Connection connection;
+            connection.setConnectionString(database_);
+            connection.open();
+            if (!ResultsTableExists(connection)) {
                 notes_ << Problem{where, QStringLiteral("missing: test results will not be kept"),
                                   QStringLiteral("coursedb upgrade adds the table: %1").arg(upgrade)};
                 return;
+            }
+            if (server_) {
+                const auto role =
+                    connection.run(QStringLiteral("SELECT current_user, has_table_privilege(?, 'INSERT')"), {name});
+                if (role->next() && !role->value(1).toBool()) {
+                    report(where,
+                           QStringLiteral("%1 may not add rows to it: each finished test would be an error box")
+                               .arg(role->value(0).toString()),
+                           QStringLiteral("as the owner of the tables: GRANT INSERT ON results TO %1")
+                               .arg(quoteIdentifier(role->value(0).toString())));
+                    return;
+                }
             }
             const QStringList fields = fieldsOf(name);
             QStringList missing;
             for (const ResultsColumn& column : ResultsColumns())
                 if (!fields.contains(column.name, Qt::CaseInsensitive)) missing << column.name;
-            if (!missing.isEmpty()) {
+            if (!missing.isEmpty())
                 report(where,
                        QStringLiteral("no field %1 (its fields: %2): the textbooks cannot store a finished test there")
                            .arg(list(missing), fields.join(QStringLiteral(", "))),
                        QStringLiteral("rename the table to keep what it holds (ALTER TABLE results RENAME TO "
                                       "results_old), then make it anew: %1")
                            .arg(upgrade));
-                return;
-            }
-            if (server_) {
-                ::Connection connection;
-                connection.setConnectionString(database_);
-                connection.open();
-                const auto role =
-                    connection.run(QStringLiteral("SELECT current_user, has_table_privilege(?, 'INSERT')"), {name});
-                if (role->next() && !role->value(1).toBool())
-                    report(where,
-                           QStringLiteral("%1 may not add rows to it: each finished test would be an error box")
-                               .arg(role->value(0).toString()),
-                           QStringLiteral("as the owner of the tables: GRANT INSERT ON results TO %1")
-                               .arg(quoteIdentifier(role->value(0).toString())));
-            }
         } catch (const platform::Failure& failure) {
             report(where, QStringLiteral("cannot be read: %1").arg(failure.message()),
                    QStringLiteral("rename the table to keep what it holds, then make it anew: %1").arg(upgrade));
