@@ -16,6 +16,7 @@
 #include <optional>
 
 #include "TestRun.h"
+#include "tests/common/ForwardingDesktop.h"
 #include "tests/common/Immutable.h"
 #include "tests/common/WindowSetGuard.h"
 
@@ -41,32 +42,16 @@ QList<coursedb::Table> Tables(bool withResults, const QString& user) {
 }
 
 // The desktop of the window set, noting whether the results window was on show when an error box came.
-class WatchingDesktop final : public platform::Desktop {
+class WatchingDesktop final : public ForwardingDesktop {
 public:
-    explicit WatchingDesktop(platform::RecordingDesktop& recording)
-        : recording_(recording), previous_(platform::setDesktop(this)) {}
-    ~WatchingDesktop() override { platform::setDesktop(previous_); }
-    WatchingDesktop(const WatchingDesktop&) = delete;
-    WatchingDesktop& operator=(const WatchingDesktop&) = delete;
+    using ForwardingDesktop::ForwardingDesktop;
 
     QList<bool> resultsShownAtBox;
 
     void showError(const QString& caption, const QString& text) override {
         resultsShownAtBox << (Form7 && Form7->isVisible());
-        recording_.showError(caption, text);
+        ForwardingDesktop::showError(caption, text);
     }
-    bool askYesNo(const QString& caption, const QString& text) override { return recording_.askYesNo(caption, text); }
-    bool confirm(const QString& text) override { return recording_.confirm(text); }
-    void openWithDesktop(const QUrl& url) override { recording_.openWithDesktop(url); }
-    QRect workArea() override { return recording_.workArea(); }
-    QRect screenGeometry() override { return recording_.screenGeometry(); }
-    QString currentDirectory() override { return recording_.currentDirectory(); }
-    std::unique_ptr<platform::PrintJob> beginPrint(const QString& name) override { return recording_.beginPrint(name); }
-    void startSystemMove(QWidget* window) override { recording_.startSystemMove(window); }
-
-private:
-    platform::RecordingDesktop& recording_;
-    Desktop* previous_;
 };
 
 // A course, the window set on it and the language chosen. The window set ends with exit(), or at the end.
