@@ -23,7 +23,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "bench/Figures.h"
+#include "Figures.h"
 #include "content/search/CourseIndex.h"
 #include "content/search/CourseSearch.h"
 #include "content/search/PageText.h"

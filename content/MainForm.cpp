@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include "ReaderSettings.h"
+#include "ReadingPlace.h"
 #include "SearchWindow.h"
 #include "Unit2.h"
 #include "Unit3.h"
@@ -14,8 +16,6 @@
 #include "app/Unit1.h"
 #include "app/WindowSet.h"
 #include "app/trace/Trace.h"
-#include "content/ReaderSettings.h"
-#include "content/ReadingPlace.h"
 #include "content/rules/CourseOutline.h"
 #include "controls/Image.h"
 #include "controls/Pictures.h"

@@ -1,6 +1,8 @@
 #include "Unit4.h"
 
+#include <QDateTime>
 #include <QStringList>
+#include <QSysInfo>
 #include <chrono>
 
 #include "Unit7.h"
@@ -153,6 +155,7 @@ void StartTest(Language language) {
 }
 
 void TForm4::FormShow() {
+    sinceShown_.start();
     windowStart_ = WindowStartSource()();
     current_ = windowStart_;
     // Before a language is chosen no bank is open and there is no row to go to.
@@ -230,10 +233,28 @@ void TForm4::SpeedButton20Click() {
     lines << texts.wrongAnswers + wrong;
     if (someUnanswered) lines << texts.unanswered + unanswered;
     Form7->ShowResults(texts.resultsCaption, lines);
+    const TestResult result = FinishedTest(score);
 
     WipeAnswerSheet();
     current_ = 1;
     Bank().first();
+    // Kept for the teacher once the student has the results: a store the database refuses is an
+    // error box over them, and the record waits for the next store.
+    DataModule5->RecordTestResult(result);
+}
+
+TestResult TForm4::FinishedTest(int score) {
+    QString answers;
+    for (int i = windowStart_; i < windowStart_ + kQuestions; ++i)
+        answers += Slot(i).isEmpty() ? QChar(kNoAnswer) : Slot(i).at(0);
+    return TestResult{DataModule5->CurrentUserName(),
+                      kazakh() ? QStringLiteral("kaz") : QStringLiteral("rus"),
+                      QDateTime::currentDateTimeUtc().toString(Qt::ISODate),
+                      QSysInfo::machineHostName(),
+                      windowStart_,
+                      answers,
+                      score,
+                      int(sinceShown_.elapsed() / 1000)};
 }
 
 void TForm4::FormHide() {

@@ -59,16 +59,17 @@ private:
 };
 
 // A course database of its own on a server, pushed from a file as a course team does: both banks
-// of 5 questions and the standard register. Its address.
-inline QString MakeServerCourse(const QString& serverUri, const QString& workDir) {
+// of `bankRows` questions and the standard register. Its address.
+inline QString MakeServerCourse(const QString& serverUri, const QString& workDir, int bankRows = 5) {
     const QString name = QStringLiteral("course_") + QUuid::createUuid().toString(QUuid::Id128);
     QueryRows(serverUri, QStringLiteral("CREATE DATABASE %1").arg(name));
     QUrl url(serverUri);
     url.setPath(u'/' + name);
     const QString source = workDir + QStringLiteral("/source.db");
-    coursedb::WriteDatabase(
-        source, {QuestionBank(QStringLiteral("test"), 5), QuestionBank(QStringLiteral("test_kz"), 5), StandardUsers()},
-        true);
+    coursedb::WriteDatabase(source,
+                            {QuestionBank(QStringLiteral("test"), bankRows),
+                             QuestionBank(QStringLiteral("test_kz"), bankRows), StandardUsers()},
+                            true);
     coursedb::PushDatabase(source, url.toString(), false);
     return url.toString();
 }

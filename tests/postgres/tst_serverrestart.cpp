@@ -3,7 +3,8 @@
 // chapter tree, as a student's double-click does: a store while the server is down, or cut off by
 // the server stopping while it runs, is one error box per attempt and stays pending, and nothing of
 // it stays on the server; once the server is back the next store succeeds and the server holds the
-// chapter. A restart while nothing was being stored costs the student nothing at all.
+// chapter. A restart while nothing was being stored costs the student nothing at all. The same for a
+// finished test's result: kept while the server is down, stored with the next finish.
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -22,6 +23,7 @@
 #include "tests/common/Fixture.h"
 #include "tests/common/OwnServer.h"
 #include "tests/common/WindowSetGuard.h"
+#include "tests/testing/TestRun.h"
 
 namespace {
 
@@ -187,6 +189,52 @@ private slots:
         QCOMPARE(DataModule5->ADOTable2->state(), DataSet::State::Browse);
         QCOMPARE(registerRows(address).first(), QStringLiteral("Айгерим|") + entryText(1));
         QCOMPARE(Form2->StatusBar1->panelText(4), entryText(1));
+    }
+
+    // A test finished while the server is down: one error box over the results, which stay, and the
+    // result kept; once the server is back the next finish stores both, in order. A restart between
+    // two finishes costs the student nothing.
+    void testResultWhileTheServerIsDown_data() {
+        QTest::addColumn<bool>("downAtTheFinish");
+        QTest::newRow("down at the finish") << true;
+        QTest::newRow("restarted between two finishes") << false;
+    }
+    void testResultWhileTheServerIsDown() {
+        QFETCH(bool, downAtTheFinish);
+        QTemporaryDir work;
+        const QString address = fixture::MakeServerCourse(server_.uri(), work.path(), 40);
+        Session session(address);
+        auto& desktop = session.windows.desktop;
+        const QString results =
+            QStringLiteral("SELECT student, first_question, answers, score FROM results ORDER BY rowid");
+        const QString first = QStringLiteral("Айгерим|6|abcde---------------|5");
+        const QString second = QStringLiteral("Айгерим|11|ab------------------|2");
+        testrun::TakeTest(desktop, Language::Russian, 6, QStringLiteral("abcde"));
+        QVERIFY2(desktop.errors.isEmpty(), qPrintable(desktop.errors.value(0).text));
+        QCOMPARE(fixture::QueryRows(address, results), QStringList{first});
+        Form7->BitBtn1->click();
+
+        QVERIFY2(server_.pause(), qPrintable(server_.lastOutput()));
+        if (!downAtTheFinish) QVERIFY2(server_.resume(), qPrintable(server_.lastOutput()));
+        testrun::TakeTest(desktop, Language::Russian, 11, QStringLiteral("ab"));
+        if (!downAtTheFinish) {
+            QVERIFY2(desktop.errors.isEmpty(), qPrintable(desktop.errors.value(0).text));
+            QCOMPARE(fixture::QueryRows(address, results), QStringList({first, second}));
+            return;
+        }
+        QCOMPARE(desktop.errors.size(), 1);
+        QVERIFY2(desktop.errors[0].text.startsWith(QStringLiteral("Результат теста не удалось сохранить")),
+                 qPrintable(desktop.errors[0].text));
+        QVERIFY2(!desktop.errors[0].text.contains(QUrl(server_.uri()).password()), "the box shows the password");
+        QVERIFY(Form7->isVisible());
+        QVERIFY2(server_.resume(), qPrintable(server_.lastOutput()));
+        QCOMPARE(fixture::QueryRows(address, results), QStringList{first});
+
+        Form7->BitBtn1->click();
+        testrun::TakeTest(desktop, Language::Russian, 16, QStringLiteral("c"));
+        QCOMPARE(desktop.errors.size(), 1);
+        QCOMPARE(fixture::QueryRows(address, results),
+                 QStringList({first, second, QStringLiteral("Айгерим|16|c-------------------|0")}));
     }
 };
 

@@ -20,6 +20,7 @@
 using fixture::CourseRoot;
 using fixture::Immutable;
 using Opened = fixture::OpenedRegister;
+using fixture::Immutable;
 
 namespace {
 
