@@ -226,4 +226,77 @@
         <translation>Беттің мекенжайы қате: %1</translation>
     </message>
 </context>
+<context>
+    <name>PageFind</name>
+    <message>
+        <source>Найти на странице</source>
+        <translation>Беттен іздеу</translation>
+    </message>
+    <message>
+        <source>Предыдущее (Shift+F3)</source>
+        <translation>Алдыңғы (Shift+F3)</translation>
+    </message>
+    <message>
+        <source>Следующее (F3)</source>
+        <translation>Келесі (F3)</translation>
+    </message>
+    <message>
+        <source>Закрыть (Esc)</source>
+        <translation>Жабу (Esc)</translation>
+    </message>
+    <message>
+        <source>%1 из %2</source>
+        <translation>%2 ішінен %1</translation>
+    </message>
+</context>
+<context>
+    <name>TMainForm</name>
+    <message>
+        <source>Вы ещё не открывали глав учебника.</source>
+        <translation>Сіз оқулықтың бірде-бір тарауын әлі ашқан жоқсыз.</translation>
+    </message>
+    <message>
+        <source>Глава «%1» есть в нескольких неделях: выберите её в дереве.</source>
+        <translation>«%1» тарауы бірнеше аптада бар: оны тізімнен таңдаңыз.</translation>
+    </message>
+    <message>
+        <source>Главы «%1» нет среди глав учебника.</source>
+        <translation>«%1» тарауы оқулықтың тараулары арасында жоқ.</translation>
+    </message>
+</context>
+<context>
+    <name>TSearchWindow</name>
+    <message>
+        <source>Поиск по курсу</source>
+        <translation>Курс бойынша іздеу</translation>
+    </message>
+    <message>
+        <source>Слова для поиска</source>
+        <translation>Іздейтін сөздер</translation>
+    </message>
+    <message>
+        <source>Глава</source>
+        <translation>Тарау</translation>
+    </message>
+    <message>
+        <source>Текст</source>
+        <translation>Мәтін</translation>
+    </message>
+    <message>
+        <source>Составляется указатель страниц…</source>
+        <translation>Беттердің көрсеткіші құрастырылуда…</translation>
+    </message>
+    <message>
+        <source>Ничего не найдено</source>
+        <translation>Ештеңе табылмады</translation>
+    </message>
+    <message>
+        <source>Показаны %1 лучших страниц</source>
+        <translation>Ең сәйкес %1 бет көрсетілді</translation>
+    </message>
+    <message>
+        <source>Найдено страниц: %1</source>
+        <translation>Табылған беттер: %1</translation>
+    </message>
+</context>
 </TS>

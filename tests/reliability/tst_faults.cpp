@@ -16,6 +16,7 @@
 #include "tests/common/Fixture.h"
 #include "tests/common/Immutable.h"
 #include "tests/common/OpenedRegister.h"
+#include "translations/Translations.h"
 
 using fixture::CourseRoot;
 using fixture::Immutable;
@@ -254,6 +255,9 @@ private slots:
         QFETCH(bool, directory);
         QFETCH(bool, fromTheStart);
         QFETCH(QString, reason);
+        // The box in the student's words: the Russian catalogue, as the program uses it before a choice.
+        translations::useLanguage(QLocale::Russian);
+        const auto back = qScopeGuard([] { translations::dropLanguage(); });
         CourseRoot root;
         platform::RecordingDesktop desktop;
         const QString target = directory ? QFileInfo(root.databasePath()).absolutePath() : root.databasePath();
