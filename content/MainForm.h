@@ -5,6 +5,7 @@
 
 class Image;
 class QGroupBox;
+class QTextEdit;
 class QToolButton;
 class StatusBar;
 class TreeView;
@@ -14,10 +15,21 @@ class TMainForm;
 // The main window of a language: Form2 or Form8.
 TMainForm* MainWindow(Language language);
 
+// What a screen reader says of a main window's controls, in the window's own language (the Kazakh
+// window's register button reads in Russian, as the course always had it; its name is Kazakh).
+struct MainWindowNames {
+    QString tree, treeDescription;
+    QString testButton, testButtonDescription;
+    QString registerButton, registerButtonDescription;
+    QString closeButton, closeButtonDescription;
+    QString titlePage;
+};
+
 // What distinguishes the two main windows besides their descriptions.
 struct MainWindowLanguage {
     Language language;
     int registerTag;  // the register window's tag when opened from here
+    MainWindowNames names;
 };
 
 // The controls of a main window's description that its code works with.
@@ -30,6 +42,7 @@ struct MainWindowControls {
     QToolButton* test5 = nullptr;
     QGroupBox* GroupBox1 = nullptr;
     TreeView* TreeView1 = nullptr;
+    QTextEdit* TitlePage = nullptr;  // Memo1 in the Russian window, Memo2 in the Kazakh one
 };
 
 // A main window: the hub of one language, with the status bar of the current user, the chapter
@@ -65,4 +78,5 @@ protected:
 private:
     bool painted_ = false;
     void fillChapterTree();
+    void nameControls();
 };

@@ -14,6 +14,7 @@
 #include "data/Unit5.h"
 #include "platform/Desktop.h"
 #include "platform/Handler.h"
+#include "platform/Keyboard.h"
 #include "platform/failure/Failure.h"
 #include "testing/Unit4.h"
 
@@ -138,3 +139,10 @@ void TViewer::FormResize() {
 }
 
 void TViewer::FormClose() { MainWindow(Variant)->show(); }
+
+void TViewer::nameControls(const QString& menu, const QString& menuDescription, const QString& page) {
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    platform::SetAccessibleTexts(MainMenu1, menu, menuDescription);
+    platform::SetAccessibleTexts(WebBrowser1, page, QString());
+}

@@ -5,6 +5,7 @@
 #include "content/MainForm.h"
 #include "controls/WindowShape.h"
 #include "platform/Handler.h"
+#include "platform/Keyboard.h"
 
 using platform::handler;
 
@@ -19,7 +20,18 @@ TForm6::TForm6() {
         DBNavigator1->setDataSource(DataModule5->DataSource2);
     }
     connect(DBGrid1, &DBGrid::dblClick, this, handler(this, &TForm6::DBGrid1DblClick));
+    connect(DBGrid1, &DBGrid::enterPressed, this, handler(this, &TForm6::DBGrid1DblClick));
     connect(Button1, &QPushButton::clicked, this, handler(this, &TForm6::Button1Click));
+    platform::PressableByKeyboard(Button1);
+    TranslateTexts();
+}
+
+void TForm6::TranslateTexts() {
+    platform::SetAccessibleTexts(DBGrid1, tr("Список пользователей"),
+                                 tr("Enter или двойной щелчок выбирает текущего пользователя; Insert добавляет "
+                                    "запись, Ctrl+Delete удаляет её; Ctrl+Tab переходит к полю имени"));
+    platform::SetAccessibleTexts(DBEdit1, tr("Имя пользователя"), tr("Имя текущего пользователя"));
+    platform::SetAccessibleTexts(Button1, tr("Закрыть"), tr("Закрыть окно регистрации"));
 }
 
 void TForm6::FormCreate() {
