@@ -6,9 +6,12 @@
 #include "BrowserWarmUp.h"
 #include "Unit1.h"
 #include "WindowSet.h"
+#include "data/Unit5.h"
 #include "platform/Desktop.h"
 
 int main(int argc, char* argv[]) {
+    // Before anything can start another program: the address may hold a password.
+    TakeCourseDatabaseVariable();
     // The browser engine refuses to start as root unless its sandbox is off; whoever runs it so
     // (a test machine, say) is told that course pages then run without it.
     if (geteuid() == 0 && !qEnvironmentVariableIsSet("QTWEBENGINE_DISABLE_SANDBOX")) {

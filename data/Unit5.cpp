@@ -1,5 +1,7 @@
 #include "Unit5.h"
 
+#include <optional>
+
 #include "app/Unit1.h"
 #include "app/WindowSet.h"
 #include "controls/StatusBar.h"
@@ -22,8 +24,19 @@ TDataModule5::~TDataModule5() = default;
 
 QString CourseDatabasePath(const QString& contentRoot) { return contentRoot + QStringLiteral("/Base/test.db"); }
 
+namespace {
+// TEXTBOOK_DATABASE as the program found it at start, once taken out of the environment.
+std::optional<QString> takenVariable;
+}  // namespace
+
+void TakeCourseDatabaseVariable() {
+    takenVariable = qEnvironmentVariable("TEXTBOOK_DATABASE");
+    qunsetenv("TEXTBOOK_DATABASE");
+}
+
 QString CourseDatabaseAddress(const QString& contentRoot) {
-    const QString shared = qEnvironmentVariable("TEXTBOOK_DATABASE").trimmed();
+    // Read from the environment where nothing took it (a window set made without main).
+    const QString shared = takenVariable.value_or(qEnvironmentVariable("TEXTBOOK_DATABASE")).trimmed();
     if (shared.isEmpty()) return CourseDatabasePath(contentRoot);
     if (!IsServerAddress(shared))
         throw platform::Failure(

@@ -44,3 +44,7 @@ QString CourseDatabasePath(const QString& contentRoot);
 // TEXTBOOK_DATABASE names when it is set (a lab's shared database), else the file under the content
 // root. A variable that holds anything but a PostgreSQL address is a failure.
 QString CourseDatabaseAddress(const QString& contentRoot);
+// Takes TEXTBOOK_DATABASE out of the environment, for CourseDatabaseAddress to use from then on. The
+// address may hold a password, and every program the textbook starts (the browser engine's
+// processes, the video player, the mail program) inherits the environment: main calls this first.
+void TakeCourseDatabaseVariable();

@@ -13,7 +13,7 @@ PACKAGES=(
     libjpeg62-turbo-dev
     xvfb xauth xdotool x11-utils poppler-utils
     fonts-dejavu-core fonts-dejavu-extra fonts-liberation fonts-wine
-    clang-14 libclang-rt-14-dev clang-format e2fsprogs util-linux python3
+    clang-14 libclang-rt-14-dev clang-format e2fsprogs util-linux python3 strace
     postgresql
 )
 

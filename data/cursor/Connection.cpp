@@ -32,16 +32,85 @@ bool IsServerAddress(const QString& connectionString) {
            connectionString.startsWith(QStringLiteral("postgres://"), Qt::CaseInsensitive);
 }
 
-QString WithoutPassword(const QString& connectionString) {
-    // Any address with a scheme, a mistyped one too.
-    if (!connectionString.contains(QStringLiteral("://"))) return connectionString;
-    // The password lies between the first ':' after the scheme and the last '@'. Found this plainly,
-    // so that a mistyped address does not show it either.
-    const qsizetype start = connectionString.indexOf(QStringLiteral("://")) + 3;
-    const qsizetype at = connectionString.lastIndexOf(u'@');
-    const qsizetype colon = connectionString.indexOf(u':', start);
-    if (at < start || colon < 0 || colon > at) return connectionString;
-    return connectionString.left(colon) + connectionString.mid(at);
+namespace {
+
+// Whether an option of an address holds a password: "password=..." or "sslpassword=...", in any letter
+// case and percent-encoded too (libpq decodes a key before it reads it), also when mistyped
+// ("password:...").
+bool isPasswordOption(const QString& item) {
+    static const QRegularExpression key(QStringLiteral("^(ssl)?password(?![A-Za-z0-9_])"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    return key.match(QUrl::fromPercentEncoding(item.toUtf8()).trimmed()).hasMatch();
+}
+
+// The text without the options that hold a password: an address's items after '?', each to the next
+// '&' (or '?', which a mistyped password may hold), and the "password = value" items of a libpq
+// "key=value ..." string, a value running to the next blank or to the closing quote of a quoted one.
+QString withoutPasswordOptions(const QString& text) {
+    QString shown = text;
+    static const QRegularExpression item(QStringLiteral("([?&])([^?&]*)"));
+    for (qsizetype from = 0;;) {
+        const QRegularExpressionMatch m = item.match(shown, from);
+        if (!m.hasMatch()) break;
+        const qsizetype begin = m.capturedStart(1);
+        const qsizetype end = m.capturedEnd(2);
+        if (!isPasswordOption(m.captured(2))) {
+            from = end;
+        } else if (m.captured(1) == u"?" && end < shown.size() && shown[end] == u'&') {
+            shown.remove(begin + 1, end - begin);  // "?password=x&a=b" leaves "?a=b"
+            from = begin;
+        } else {
+            shown.remove(begin, end - begin);
+            from = begin;
+        }
+    }
+    static const QRegularExpression keyword(QStringLiteral("(^|\\s)(ssl)?password\\s*=\\s*('([^'\\\\]|\\\\.)*'?|\\S*)"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    // With the blank before it; a first item leaves the blank after it.
+    return keyword.match(shown).hasMatch() ? shown.replace(keyword, QString()).trimmed() : shown;
+}
+
+// What Qt says is wrong with an address, without the address: its error text quotes the address
+// whole, with its user part and options, after the first sentence. Which character of a password or
+// of the options is not permitted is not said either: it is a part of a password.
+QString urlProblem(const QUrl& url) {
+    QString text = url.errorString();
+    const qsizetype source = text.indexOf(QStringLiteral("; source was "));
+    if (source < 0) return QStringLiteral("it cannot be read");
+    text.truncate(source);
+    static const QRegularExpression character(
+        QStringLiteral("^(Invalid (password|query)) \\(character .* not permitted\\)$"));
+    return text.replace(character, QStringLiteral("\\1 (a character there is not permitted)"));
+}
+
+}  // namespace
+
+QString WithoutPassword(const QString& address) {
+    const QString shown = withoutPasswordOptions(address);
+    // The user's password: from the first ':' after the scheme to the '@' that ends the user part.
+    // Found by hand rather than by QUrl, so that a mistyped address does not show it either.
+    qsizetype start = shown.indexOf(QStringLiteral("://"));
+    const qsizetype lastAt = shown.lastIndexOf(u'@');
+    if (start >= 0) {
+        start += 3;
+    } else {
+        // No "://": a file path, or an address written wrongly ("postgresql:/user:pw@host/db",
+        // "user:pw@host/db"). A path from the root is a path.
+        if (shown.startsWith(u'/')) return shown;
+        static const QRegularExpression scheme(QStringLiteral("^[A-Za-z][A-Za-z0-9+.-]+:"));
+        const QRegularExpressionMatch m = scheme.match(shown);
+        // "scheme:user:password@": the second ':' is the user's; with one only, the part after it
+        // may be a password, and goes.
+        const qsizetype second = m.hasMatch() ? shown.indexOf(u':', m.capturedEnd()) : -1;
+        start = second >= 0 && second < lastAt ? m.capturedEnd() : 0;
+    }
+    const qsizetype colon = shown.indexOf(u':', start);
+    if (colon < 0 || lastAt < colon) return shown;
+    // The user part ends at the last '@' before the options; a password holding '?' has none there.
+    const qsizetype query = shown.indexOf(u'?', colon);
+    qsizetype at = query < 0 ? lastAt : shown.lastIndexOf(u'@', query);
+    if (at < colon) at = lastAt;
+    return shown.left(colon) + shown.mid(at);
 }
 
 Connection::Connection(QObject* parent)
@@ -199,8 +268,7 @@ void Connection::openServer(QSqlDatabase& db) {
                 .arg(displayName(), why));
     };
     const QUrl url(connectionString_, QUrl::StrictMode);
-    // QUrl's error text quotes the whole address; only its first sentence is shown.
-    if (!url.isValid()) throw bad(url.errorString().section(u';', 0, 0));
+    if (!url.isValid()) throw bad(urlProblem(url));
     const QString database = url.path(QUrl::FullyDecoded).mid(1);
     if (database.isEmpty() || database.contains(u'/')) throw bad(QStringLiteral("it names no database"));
     if (url.port() == 0) throw bad(QStringLiteral("the port is 0"));
@@ -214,10 +282,13 @@ void Connection::openServer(QSqlDatabase& db) {
     QStringList options;
     bool timeoutGiven = false;
     for (const auto& [key, value] : QUrlQuery(url).queryItems(QUrl::FullyDecoded)) {
-        // libpq's options are words; Qt joins them with spaces, so a value must not hold one.
+        // libpq's options are words; Qt joins them with spaces, so a value must not hold one. A key that
+        // is no word is not shown: it may be a mistyped password ("password:...").
+        static const QRegularExpression name(QStringLiteral("^[A-Za-z_]+$"));
         static const QRegularExpression word(QStringLiteral("^[A-Za-z0-9_.,/+:=-]*$"));
-        if (!word.match(key).hasMatch() || key.isEmpty() || !word.match(value).hasMatch())
-            throw bad(QStringLiteral("the option %1 is not understood").arg(key));
+        if (!name.match(key).hasMatch())
+            throw bad(QStringLiteral("an option is not understood (options are key=value, joined by &)"));
+        if (!word.match(value).hasMatch()) throw bad(QStringLiteral("the option %1 is not understood").arg(key));
         options << key + u'=' + value;
         timeoutGiven = timeoutGiven || key == u"connect_timeout";
     }

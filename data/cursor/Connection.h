@@ -94,8 +94,11 @@ private:
 
 // Whether a connection string is a server address rather than a file path.
 bool IsServerAddress(const QString& connectionString);
-// A server address without its password, for messages.
-QString WithoutPassword(const QString& connectionString);
+// An address as messages show it: without the user's password, nor the password= and sslpassword=
+// options, also when the address is mistyped (another scheme, no "://", no scheme at all) or is a
+// libpq "key=value ..." string. A path from the root is shown as it is. Every message that names an
+// address the user gave goes through this.
+QString WithoutPassword(const QString& address);
 
 // Text of a database error as the database reports it.
 QString databaseMessage(const QSqlError& error);

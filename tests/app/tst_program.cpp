@@ -22,14 +22,17 @@ QString xdotool(const QStringList& args) {
     return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
 }
 
-// The first visible window whose title is exactly the given one; empty after the timeout.
+// The first visible window whose title is exactly the given one; empty after the timeout. Titles
+// are read as window managers read them (_NET_WM_NAME, UTF-8): the older WM_NAME, which xdotool's
+// --name searches, is in the program's locale and holds no Cyrillic where no locale is set.
 QString waitForWindow(const QString& title, int timeoutMs = 30000) {
     QElapsedTimer timer;
     timer.start();
     while (timer.elapsed() < timeoutMs) {
         const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                     QStringLiteral("--name"), u'^' + QRegularExpression::escape(title) + u'$'});
-        if (!ids.isEmpty()) return ids.split(u'\n').first();
+                                     QStringLiteral("--class"), QStringLiteral(".")});
+        for (const QString& id : ids.split(u'\n', Qt::SkipEmptyParts))
+            if (xdotool({QStringLiteral("getwindowname"), id}) == title) return id;
         QTest::qWait(100);
     }
     return {};

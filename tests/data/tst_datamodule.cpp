@@ -141,7 +141,8 @@ private slots:
         QFETCH(QString, serverMessage);
         QFETCH(bool, thenKazakh);
         const bool fileFault = breakSql == u"missing" || breakSql == u"notadb";
-        if (fixture::OnServer() && fileFault) QSKIP("a database file's own fault; the server's are in serverAddress");
+        if (fixture::OnServer() && fileFault)
+            SKIP_ON_THIS_BACKEND("a database file's own fault; the server's are in serverAddress");
         CourseRoot root;
         const QString db = root.databasePath();
         const QString saved = db + QStringLiteral(".saved");
@@ -212,7 +213,7 @@ private slots:
     void serverAddress() {
         QFETCH(QString, address);
         QFETCH(QString, message);
-        if (!fixture::OnServer()) QSKIP("a server's own faults");
+        if (!fixture::OnServer()) SKIP_ON_THIS_BACKEND("a server's own faults");
         CourseRoot root;
         const QString good = root.connectionString();
         const QUrl server(good);

@@ -1,8 +1,9 @@
 // A second copy of the program's database side, for the reliability tests: it records chapters,
 // holds a write lock, or changes and deletes register rows, as another program on the same course would.
 //
-//   reliability_helper record DB USER PREFIX   stores PREFIX-0, PREFIX-1 ... as USER's chapter, printing
-//                                              each one after its store returned, until killed
+//   reliability_helper record DB USER PREFIX   stores PREFIX-0, PREFIX-1 ... as USER's chapter until
+//                                              killed, printing "storing PREFIX-n" before each store
+//                                              and "PREFIX-n" once it returned
 //   reliability_helper lock DB                 holds BEGIN IMMEDIATE, prints "locked", releases at end of input
 //   reliability_helper change DB USER CHAPTER  stores CHAPTER as USER's chapter
 //   reliability_helper delete DB USER          deletes USER's row
@@ -42,6 +43,8 @@ int run(const QStringList& args) {
         findUser(users, args[3]);
         for (long i = 0;; ++i) {
             const QString chapter = args[4] + u'-' + QString::number(i);
+            std::printf("storing %s\n", chapter.toUtf8().constData());
+            std::fflush(stdout);
             users.edit();
             users.setFieldText(QStringLiteral("glava"), chapter);
             users.post();

@@ -4,6 +4,10 @@
 #include <QtTest>
 
 #include "RunCoursedb.h"
+#include "tests/common/Fixture.h"
+#include "tools/coursedb/AccessFile.h"
+#include "tools/coursedb/CourseDb.h"
+#include "tools/coursedb/CourseFile.h"
 
 namespace {
 
@@ -70,6 +74,36 @@ private slots:
         QCOMPARE(DirectoryEntries(dir.filePath("Base")), QStringList{"test.db"});
     }
 
+    // A text longer than MDB Tools reads of one would arrive cut: it is an error naming the table,
+    // the row and the field. No Access file with a memo near the real buffer (1 MiB) can be made here
+    // without Access, so the buffer is made small for the test file's own texts: LongTextCol (a memo)
+    // of rows 1 to 6 holds 5, 9, 14, 14, 30 and 18 bytes ("Escaped new line \r\n in field" with its
+    // backslashes is 30); a buffer of N bytes takes texts of up to N - 4.
+    void textTooLongForTheBufferIsAnError_data() {
+        QTest::addColumn<int>("buffer");
+        QTest::addColumn<int>("row");  // the first row too long; 0: none
+        QTest::newRow("34 bytes: every text fits") << 34 << 0;
+        QTest::newRow("33 bytes: row 5 does not") << 33 << 5;
+        QTest::newRow("17 bytes: row 3 does not") << 17 << 3;
+        QTest::newRow("8 bytes: row 1 does not") << 8 << 1;
+    }
+    void textTooLongForTheBufferIsAnError() {
+        QFETCH(int, buffer);
+        QFETCH(int, row);
+        const coursedb::AccessFile access(accessFile("DateTestDatabase.mdb"), QString(), buffer);
+        try {
+            const coursedb::Table table = access.read("DateTest", "d", {"IDCol", "LongTextCol"});
+            QVERIFY2(row == 0, "a text too long for the buffer was read");
+            QCOMPARE(table.rows.size(), 6);
+            QCOMPARE(table.rows[4], QStringList({"5", "Escaped new line \\r\\n in field"}));
+        } catch (const platform::Failure& failure) {
+            QVERIFY2(row != 0, qPrintable(failure.message()));
+            for (const QString& part : {QStringLiteral("DateTestDatabase.mdb, table \"DateTest\", row %1:").arg(row),
+                                        QStringLiteral("LongTextCol"), QString::number(buffer - 4)})
+                QVERIFY2(failure.message().contains(part), qPrintable(failure.message()));
+        }
+    }
+
     // Every refusal names what is wrong and leaves the directory as it was: no database, no
     // partial file.
     void refusalsNameTheCauseAndLeaveNoFile_data() {
@@ -113,27 +147,43 @@ private slots:
         QCOMPARE(DirectoryEntries(dir.path()), QStringList{"notes.mdb"});
     }
 
-    void existingDatabaseIsReplacedOnlyWithForce() {
+    // An existing database is changed only with --force, in place: the imported tables replace those
+    // of the same names, its other tables stay, and a failed import leaves it as it was. A file that
+    // is no database is never taken for one.
+    void existingDatabaseIsChangedOnlyWithForce() {
         QTemporaryDir dir;
         const QString db = dir.filePath("test.db");
-        WriteFileBytes(db, "an older database\n");
+        coursedb::WriteDatabase(db, {coursedb::Table{"s", {"old"}, {{"1"}}}, fixture::StandardUsers()});
+        const QByteArray before = FileBytes(db);
         const QStringList import{"import-mdb", "--table", "Shippers=s", accessFile("nwind.mdb"), db};
 
         const CoursedbRun refused = RunCoursedb(import);
         QCOMPARE(refused.exitCode, 1);
         QVERIFY2(refused.err.contains("--force"), qPrintable(refused.err));
-        QCOMPARE(FileBytes(db), QByteArray("an older database\n"));
+        QCOMPARE(FileBytes(db), before);
 
-        // With --force a failing import still leaves the old file.
-        const CoursedbRun failed =
-            RunCoursedb({"import-mdb", "--force", "--table", "Absent=s", accessFile("nwind.mdb"), db});
+        // SQLite refuses the second table after the first was replaced: the transaction takes both back.
+        const CoursedbRun failed = RunCoursedb({"import-mdb", "--force", "--table", "Shippers=s", "--table",
+                                                "Suppliers=sqlite_x", accessFile("nwind.mdb"), db});
         QCOMPARE(failed.exitCode, 1);
-        QCOMPARE(FileBytes(db), QByteArray("an older database\n"));
+        QCOMPARE(FileBytes(db), before);
 
         const CoursedbRun forced = RunCoursedb(QStringList{"import-mdb", "--force"} + import.mid(1));
         QVERIFY2(forced.exitCode == 0, qPrintable(forced.err));
         QCOMPARE(QueryRows(db, "SELECT count(*) FROM s"), QStringList{"3"});
+        QCOMPARE(QueryRows(db, "SELECT \"user\" FROM user1"), QStringList({"Айгерим", "Борис", "Сәуле"}));
         QCOMPARE(DirectoryEntries(dir.path()), QStringList{"test.db"});
+
+        const QString notes = dir.filePath("notes.db");
+        WriteFileBytes(notes, "an older database\n");
+        for (const bool force : {false, true}) {
+            QStringList arguments{"import-mdb", "--table", "Shippers=s", accessFile("nwind.mdb"), notes};
+            if (force) arguments.insert(1, "--force");
+            const CoursedbRun run = RunCoursedb(arguments);
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.err.contains(force ? "not a course database" : "--force"), qPrintable(run.err));
+            QCOMPARE(FileBytes(notes), QByteArray("an older database\n"));
+        }
     }
 };
 

@@ -13,6 +13,7 @@
 #include "RunCoursedb.h"
 #include "tests/common/Fixture.h"
 #include "tools/coursedb/CourseDb.h"
+#include "tools/coursedb/Csv.h"
 #include "tools/coursedb/ServerPush.h"
 
 namespace {
@@ -58,11 +59,12 @@ QStringList Snapshot(const QString& address, const QStringList& only = {}) {
                                           "table_schema = current_schema() ORDER BY table_name")) {
         if (!only.isEmpty() && !only.contains(table)) continue;
         all << QStringLiteral("table ") + table;
-        all << QueryRows(address, QStringLiteral("SELECT column_name, data_type, is_identity FROM "
-                                                 "information_schema.columns WHERE table_name = '%1' ORDER BY "
-                                                 "ordinal_position")
-                                      .arg(table));
-        all << QueryRows(address, QStringLiteral("SELECT * FROM \"%1\" ORDER BY 1").arg(table));
+        for (const QString& column : QueryRows(address,
+                                               "SELECT table_name, column_name, data_type, is_identity FROM "
+                                               "information_schema.columns WHERE table_schema = "
+                                               "current_schema() ORDER BY table_name, ordinal_position"))
+            if (column.section(u'|', 0, 0) == table) all << column.section(u'|', 1);
+        all << QueryRows(address, QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(quoteIdentifier(table)));
     }
     return all;
 }
@@ -274,6 +276,102 @@ private slots:
             QVERIFY2(failure.message().contains("test_kz, record 7:"), qPrintable(failure.message()));
         }
         QCOMPARE(Snapshot(server.address()), before);
+    }
+
+    // A name from the course team's files is a name, never SQL: a table or field of the file, the
+    // name of a CSV file, an Access table renamed with --table SOURCE=TARGET. Each arrives on the
+    // server as it was, with its rows, and the server's other tables stay.
+    void namesAreNeverSql_data() {
+        QTest::addColumn<QString>("how");  // "file", "csv file name" or "--table"
+        QTest::addColumn<QString>("name");
+        const QString endsString = "x', 'rowid'), 1) WHERE false; DROP TABLE victim; --";
+        const QString endsName = "x\" (a int); DROP TABLE victim; --";
+        const QString dollars = "$$; DROP TABLE victim; --$$";
+        for (const char* how : {"file", "csv file name", "--table"})
+            for (const QString& name : {endsString, endsName, dollars})
+                QTest::newRow(QStringLiteral("%1: %2").arg(QLatin1String(how), name).toUtf8().constData())
+                    << QString::fromLatin1(how) << name;
+    }
+    void namesAreNeverSql() {
+        QFETCH(QString, how);
+        QFETCH(QString, name);
+        const ServerDatabase server;
+        server.exec("CREATE TABLE victim (v text); INSERT INTO victim VALUES ('kept')");
+        QTemporaryDir dir;
+        const QString file = dir.filePath("test.db");
+        // What the table should hold on the server, field names first.
+        QStringList expected;
+        if (how == u"file") {
+            const SourceFile source({coursedb::Table{name, {"num", name}, {{"1", "один"}, {"2", name}}}});
+            QVERIFY(QFile::copy(source.path(), file));
+            expected = {"num|" + name, "1|1|один", "2|2|" + name};
+        } else if (how == u"csv file name") {
+            const QString csv = dir.filePath(name + ".csv");
+            WriteFileBytes(csv, coursedb::WriteCsv(coursedb::Table{"", {"num", name}, {{"1", "один"}}}));
+            const CoursedbRun imported = RunCoursedb({"import-csv", csv, file});
+            QVERIFY2(imported.exitCode == 0, qPrintable(imported.err));
+            expected = {"num|" + name, "1|1|один"};
+        } else {
+            const QString mdb = QStringLiteral(MDB_FIXTURES "/nwind.mdb");
+            if (!QFileInfo(mdb).isFile()) QSKIP("the Access test file nwind.mdb is not in " MDB_FIXTURES);
+            const CoursedbRun imported = RunCoursedb({"import-mdb", "--table", "Shippers=" + name, mdb, file});
+            QVERIFY2(imported.exitCode == 0, qPrintable(imported.err));
+            expected = {"ShipperID|CompanyName|Phone", "1|1|Speedy Express|(503) 555-9831",
+                        "2|2|United Package|(503) 555-3199", "3|3|Federal Shipping|(503) 555-9931"};
+        }
+        QCOMPARE(coursedb::DatabaseTables(file), QStringList{name});
+
+        const CoursedbRun run = RunCoursedb({"push", file, server.address()});
+        QVERIFY2(run.exitCode == 0, qPrintable(run.err));
+        QCOMPARE(QueryRows(server.address(),
+                           "SELECT table_name FROM information_schema.tables WHERE table_schema = "
+                           "current_schema() ORDER BY table_name = 'victim'"),
+                 QStringList({name, "victim"}));
+        QCOMPARE(QueryRows(server.address(), "SELECT v FROM victim"), QStringList{"kept"});
+        QCOMPARE(QStringList(coursedb::ReadTable(server.address(), name).fields.join(u'|')) +
+                     QueryRows(server.address(),
+                               QStringLiteral("SELECT * FROM %1 ORDER BY rowid").arg(quoteIdentifier(name))),
+                 expected);
+        // The table's own numbering goes on after its rows.
+        QCOMPARE(QueryRows(server.address(),
+                           QStringLiteral("INSERT INTO %1 DEFAULT VALUES RETURNING rowid").arg(quoteIdentifier(name))),
+                 QStringList{QString::number(expected.size())});
+    }
+
+    // A name longer than the server keeps (63 bytes) would arrive cut, or stand for another table
+    // there: it is refused before anything is copied.
+    void namesTooLongForTheServer_data() {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("cut");  // the name the server would make of it, a table there already
+        QTest::addColumn<QString>("named");
+        const QString longest = QString(63, u'a');
+        QTest::newRow("a table of 64 letters") << longest + "b"
+                                               << "num" << longest << longest + "b";
+        QTest::newRow("a table of 32 Cyrillic letters (64 bytes)")
+            << QString(32, u'ж') << "num" << QString(31, u'ж') << QString(32, u'ж');
+        QTest::newRow("a field of 64 letters") << "t" << longest + "b"
+                                               << "" << longest + "b";
+    }
+    void namesTooLongForTheServer() {
+        QFETCH(QString, table);
+        QFETCH(QString, field);
+        QFETCH(QString, cut);
+        QFETCH(QString, named);
+        const ServerDatabase server;
+        if (!cut.isEmpty())
+            server.exec(
+                QStringLiteral("CREATE TABLE %1 (v text); INSERT INTO %1 VALUES ('kept')").arg(quoteIdentifier(cut)));
+        const QStringList before = Snapshot(server.address());
+        const SourceFile source({fixture::Users({{"Айгерим", ""}}), coursedb::Table{table, {field}, {{"1"}}}});
+        for (const bool force : {false, true}) {
+            QStringList arguments{"push", source.path(), server.address()};
+            if (force) arguments.insert(1, "--force");
+            const CoursedbRun run = RunCoursedb(arguments);
+            QCOMPARE(run.exitCode, 1);
+            QVERIFY2(run.err.contains(named) && run.err.contains("63 bytes"), qPrintable(run.err));
+            QCOMPARE(Snapshot(server.address()), before);
+        }
     }
 
     // An address that leads nowhere is one error naming the address and the cause, exit code 1,

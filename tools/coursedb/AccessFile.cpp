@@ -5,6 +5,8 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
+#include <cstring>
 #include <vector>
 
 #include "platform/failure/Failure.h"
@@ -68,7 +70,8 @@ struct TableDef {
 
 }  // namespace
 
-AccessFile::AccessFile(const QString& path, const QString& jet3Charset) : path_(path), handle_(new Handle) {
+AccessFile::AccessFile(const QString& path, const QString& jet3Charset, int bufferBytes)
+    : path_(path), bufferBytes_(bufferBytes), handle_(new Handle) {
     const QFileInfo info(path);
     if (!info.exists()) throw Failure(QStringLiteral("%1 does not exist").arg(path));
     if (!info.isFile() || !info.isReadable()) throw Failure(QStringLiteral("Cannot read %1").arg(path));
@@ -81,8 +84,6 @@ AccessFile::AccessFile(const QString& path, const QString& jet3Charset) : path_(
     }
     if (!handle_->mdb) throw Failure(QStringLiteral("%1 is not an Access database MDB Tools can read").arg(path));
     MdbHandle* mdb = handle_->mdb;
-    // Generous buffers: a memo longer than this would be cut.
-    mdb_set_bind_size(mdb, 1 << 20);
     mdb_set_date_fmt(mdb, "%Y-%m-%d %H:%M:%S");
     mdb_set_shortdate_fmt(mdb, "%Y-%m-%d");
     mdb_set_boolean_fmt_numbers(mdb);
@@ -136,6 +137,9 @@ Table AccessFile::read(const QString& source, const QString& target, const QStri
     if (!def.def || !mdb_read_columns(def.def))
         throw Failure(QStringLiteral("%1: cannot read the table \"%2\"").arg(file, tableName));
     MdbTableDef* tableDef = def.def;
+    // The rows' buffers; MDB Tools reads its catalog and column definitions with its own size.
+    mdb_set_bind_size(mdb, size_t(bufferBytes_));
+    const auto ownSize = qScopeGuard([mdb] { mdb_set_bind_size(mdb, MDB_BIND_SIZE); });
 
     struct Bound {
         int column;  // 1-based, as MDB Tools counts
@@ -186,7 +190,16 @@ Table AccessFile::read(const QString& source, const QString& target, const QStri
         ++done;
         QStringList row;
         for (std::size_t i = 0; i < bound.size(); ++i) {
-            QString value = QString::fromUtf8(bound[i].buffer.data());
+            // MDB Tools converts a text into a buffer of bind_size bytes, stopping before a character
+            // that does not fit, and copies at most bind_size - 1 of them: a text it cut is at least
+            // bind_size - 3 bytes long. One that long may be whole, but cannot be told from a cut one.
+            const std::size_t length = std::strlen(bound[i].buffer.data());
+            if (length + 3 >= mdb->bind_size)
+                throw Failure(QStringLiteral("%1, table \"%2\", row %3: the field %4 holds a text longer than the %5 "
+                                             "bytes MDB Tools reads of one; it would be cut, so nothing is imported")
+                                  .arg(file, tableName, QString::number(done), table.fields[qsizetype(i)],
+                                       QString::number(mdb->bind_size - 4)));
+            QString value = QString::fromUtf8(bound[i].buffer.data(), qsizetype(length));
             if (bound[i].integer && !value.isEmpty()) {
                 const std::optional<qlonglong> number = WholeNumber(value);
                 if (!number)

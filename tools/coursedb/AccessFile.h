@@ -16,7 +16,10 @@ public:
     // the file does not record reliably; `jet3Charset` names it ("CP1251" for Russian texts),
     // empty for MDB Tools' default (CP1252, Western European). Throws if the file cannot be
     // read as an Access database or the code page is unknown.
-    explicit AccessFile(const QString& path, const QString& jet3Charset = QString());
+    // MDB Tools reads a text (a memo too) into a buffer of `bufferBytes`: a longer one would be cut, and
+    // is an error instead.
+    static constexpr int kBufferBytes = 1 << 20;
+    explicit AccessFile(const QString& path, const QString& jet3Charset = QString(), int bufferBytes = kBufferBytes);
     ~AccessFile();
     AccessFile(const AccessFile&) = delete;
     AccessFile& operator=(const AccessFile&) = delete;
@@ -30,14 +33,15 @@ public:
     // Reads table `source` (its name matched exactly, else without regard to letter case) as
     // table `target`. With `fields`, only those (matched the same way, written under the given
     // names; a missing one is an error naming it); without, every field but pictures and other
-    // binary data, integer columns marked as such. Whole numbers are checked as they are read:
-    // errors name the file, table, row and field.
+    // binary data, integer columns marked as such. Whole numbers are checked as they are read, and
+    // a text too long for the buffer is an error: errors name the file, table, row and field.
     Table read(const QString& source, const QString& target, const QStringList& fields = {},
                const Progress& progress = {}) const;
 
 private:
     struct Handle;
     QString path_;
+    int bufferBytes_;
     std::unique_ptr<Handle> handle_;
 };
 

@@ -1,10 +1,14 @@
 #include "CourseFile.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -62,22 +66,32 @@ void createTable(const QSqlDatabase& db, const Table& table) {
                 const std::optional<qlonglong> number = WholeNumber(text);
                 if (!number && !text.trimmed().isEmpty())
                     throw Failure(QStringLiteral("%1, record %2: %3 is not a whole number: %4")
-                                      .arg(table.name)
-                                      .arg(r + 1)
-                                      .arg(table.fields[f], text));
+                                      .arg(table.name, QString::number(r + 1), table.fields[f], text));
                 insert.addBindValue(number ? QVariant(*number) : QVariant());
             } else {
                 insert.addBindValue(text);
             }
         }
         if (!insert.exec())
-            throw Failure(
-                QStringLiteral("%1, record %2: %3").arg(table.name).arg(r + 1).arg(insert.lastError().databaseText()));
+            throw Failure(QStringLiteral("%1, record %2: %3")
+                              .arg(table.name, QString::number(r + 1), insert.lastError().databaseText()));
     }
 }
 
 std::filesystem::path fsPath(const QString& path) {
     return std::filesystem::path(QFile::encodeName(path).toStdString());
+}
+
+// Flushes a folder to disk, so that a file just renamed into it is there after a power cut too.
+void syncFolder(const QString& folder) {
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int result = fd < 0 ? -1 : ::fsync(fd);
+    const int error = errno;
+    if (fd >= 0) ::close(fd);
+    // EINVAL: a file system that keeps no folders to flush.
+    if (result != 0 && error != EINVAL)
+        throw Failure(QStringLiteral("Cannot flush the folder %1 to disk: %2")
+                          .arg(folder, QString::fromLocal8Bit(std::strerror(error))));
 }
 
 // Moves a complete file into place. Replacing is one rename, so readers see the old database or
@@ -92,6 +106,7 @@ void moveIntoPlace(const QString& partial, const QString& path, bool replace) {
     } else if (!QFile::rename(partial, path)) {  // refuses to replace a file that appeared meanwhile
         throw Failure(QStringLiteral("Cannot move %1 into place").arg(path));
     }
+    syncFolder(QFileInfo(path).absolutePath());
 }
 
 void removePartial(const QString& partial) {
@@ -125,38 +140,31 @@ void WriteDatabase(const QString& path, const QList<Table>& tables, bool replace
     }
 }
 
-void PutTable(const QString& path, const Table& table, bool replace) {
+void PutTables(const QString& path, const QList<Table>& tables, bool replace) {
     requireDatabaseFile(path);
-    const QString absolute = QFileInfo(path).absoluteFilePath();
-    const QString partial = absolute + QStringLiteral(".partial");
-    removePartial(partial);
-    QString existing;
+    Connection connection(path, Connection::ReadWrite);
+    QSqlQuery query(connection.db());
+    // The write lock from the start: what is read here stays so until the commit. A program storing
+    // meanwhile waits for it (and this for them) as long as the connection's busy timeout allows.
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
+        throw Failure(QStringLiteral("Cannot change %1: %2").arg(path, query.lastError().databaseText()));
     try {
-        {
-            Connection source(path, Connection::ReadOnly);
-            existing = findName(tablesOf(source), table.name);
-            if (!existing.isEmpty() && !replace)
-                throw Failure(QStringLiteral("%1 already has a table %2; it is not overwritten").arg(path, existing));
-            // A consistent copy even while someone else writes to the database.
-            QSqlQuery copy(source.db());
-            if (!copy.prepare(QStringLiteral("VACUUM INTO ?"))) throw Failure(copy.lastError().databaseText());
-            copy.addBindValue(partial);
-            if (!copy.exec())
-                throw Failure(QStringLiteral("Cannot copy %1: %2").arg(path, copy.lastError().databaseText()));
+        const QStringList existing = tablesOf(connection);
+        for (const Table& table : tables) {
+            const QString name = findName(existing, table.name);
+            if (!name.isEmpty() && !replace)
+                throw Failure(QStringLiteral("%1 already has a table %2; it is not overwritten").arg(path, name));
+            if (!name.isEmpty()) exec(query, QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(name)));
+            createTable(connection.db(), table);
         }
-        {
-            Connection copy(partial, Connection::ReadWrite);
-            QSqlQuery query(copy.db());
-            exec(query, QStringLiteral("BEGIN"));
-            if (!existing.isEmpty()) exec(query, QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(existing)));
-            createTable(copy.db(), table);
-            exec(query, QStringLiteral("COMMIT"));
-        }
-        moveIntoPlace(partial, absolute, true);
+        if (!query.exec(QStringLiteral("COMMIT")))
+            throw Failure(QStringLiteral("Cannot change %1: %2").arg(path, query.lastError().databaseText()));
     } catch (...) {
-        removePartial(partial);
+        query.exec(QStringLiteral("ROLLBACK"));
         throw;
     }
 }
+
+void PutTable(const QString& path, const Table& table, bool replace) { PutTables(path, {table}, replace); }
 
 }  // namespace coursedb

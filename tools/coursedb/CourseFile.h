@@ -17,20 +17,26 @@
 namespace coursedb {
 
 // Writes a new SQLite database holding the tables. The file is written beside the target and
-// renamed into place only when complete, so a failure leaves no half-written database; an
-// existing target is replaced only when `replace` is set.
+// renamed into place only when complete, so a failure leaves no half-written database, and the
+// folder is flushed to disk after the rename; an existing target is replaced only when `replace` is
+// set.
 void WriteDatabase(const QString& path, const QList<Table>& tables, bool replace = false);
 
-// Puts one table into an existing database, keeping its other tables. The database is copied
-// beside itself, changed there and renamed into place, so a failure leaves it as it was. A table
-// of that name is replaced only when `replace` is set. Throws if the file is missing or is not
-// a database: it never becomes a new one.
+// Puts tables into an existing database, keeping its other tables. The database is changed in place,
+// in one transaction: a failure leaves it as it was; the file stays the same file (its owner, mode
+// and links), and a program that has it open (a running textbook) keeps working on it without
+// losing a store. A table of the same name is replaced only when `replace` is set. Throws if the
+// file is missing or is not a database: it never becomes a new one.
+void PutTables(const QString& path, const QList<Table>& tables, bool replace);
 void PutTable(const QString& path, const Table& table, bool replace);
 
 // What the server push and the readers of any course database share with the files:
 
 // Runs one statement; a failure names it.
 void exec(QSqlQuery& query, const QString& sql);
+
+// How long a change of an existing database waits for another program's lock (milliseconds).
+constexpr int kBusyTimeoutMs = 10000;
 
 // One connection of its own to a database file, closed and removed when it goes.
 class Connection {
@@ -46,7 +52,8 @@ public:
             // A URI with a mode: SQLite must never create a missing file here.
             const QString uri = QUrl::fromLocalFile(QFileInfo(path).absoluteFilePath()).toString(QUrl::FullyEncoded);
             db.setDatabaseName(uri + (mode == ReadOnly ? QStringLiteral("?mode=ro") : QStringLiteral("?mode=rw")));
-            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI"));
+            // A running textbook may hold a lock for a moment: wait for it rather than fail.
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(kBusyTimeoutMs));
         }
         if (!db.open()) {
             const QString why = db.lastError().databaseText();

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QStringDecoder>
 #include <algorithm>
 
@@ -10,6 +11,23 @@
 using platform::Failure;
 
 namespace coursedb {
+
+namespace {
+
+// Whether a spreadsheet would take a value for a formula: it begins with '=', '+', '-' or '@' (a tab
+// or a carriage return, for some), after any apostrophes this writer put or the value holds. A plain
+// number ("-5", "+3.5") is a number there, not a formula.
+bool formulaLike(const QString& value) {
+    static const QRegularExpression formula(QStringLiteral("^'*[=+\\-@\t\r]"));
+    static const QRegularExpression number(QStringLiteral("^[+-]?[0-9]+(\\.[0-9]+)?$"));
+    return formula.match(value).hasMatch() && !number.match(value).hasMatch();
+}
+
+}  // namespace
+
+QString CsvCell(const QString& value) { return formulaLike(value) ? u'\'' + value : value; }
+
+QString CsvValue(const QString& cell) { return cell.startsWith(u'\'') && formulaLike(cell) ? cell.mid(1) : cell; }
 
 QList<CsvRecord> ParseCsvRecords(const QString& source, const QString& text) {
     QList<CsvRecord> records;
@@ -21,7 +39,7 @@ QList<CsvRecord> ParseCsvRecords(const QString& source, const QString& text) {
     int line = 1;
     int recordLine = 1;
     auto endField = [&] {
-        record << field;
+        record << CsvValue(field);
         field.clear();
         fieldStarted = false;
     };
@@ -179,10 +197,11 @@ namespace {
 
 QString csvField(const QString& value, bool blankRow) {
     static const QString special = QStringLiteral(",\"\r\n");
+    const QString cell = CsvCell(value);
     bool needsQuotes = blankRow;  // unquoted, a row of empty fields would read as a blank line
-    for (const QChar c : value) needsQuotes = needsQuotes || special.contains(c);
-    if (!needsQuotes) return value;
-    QString quoted = value;
+    for (const QChar c : cell) needsQuotes = needsQuotes || special.contains(c);
+    if (!needsQuotes) return cell;
+    QString quoted = cell;
     quoted.replace(u'"', QStringLiteral("\"\""));
     return u'"' + quoted + u'"';
 }

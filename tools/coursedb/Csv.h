@@ -10,6 +10,14 @@
 // Course tables as CSV files, as spreadsheets save them.
 namespace coursedb {
 
+// A value as a CSV cell, and back. A spreadsheet runs a cell that begins with '=', '+', '-' or '@' (a
+// tab or a carriage return, for some) as a formula: such a value (a plain number aside) is written
+// with an apostrophe before it, which spreadsheets show as text and do not run, and reading takes
+// that one apostrophe off again. A value that itself begins with apostrophes before such a character
+// gets one more, so that every value reads back as it was.
+QString CsvCell(const QString& value);
+QString CsvValue(const QString& cell);
+
 // A CSV record and the line of the file it starts on. A blank record has nothing but commas, no
 // quotes either: spreadsheets leave such lines; an empty row is written as "","".
 struct CsvRecord {
@@ -19,8 +27,8 @@ struct CsvRecord {
 };
 
 // Parses RFC 4180 CSV (UTF-8 text, quoted fields with doubled quotes, CRLF or LF; a leading byte
-// order mark is skipped). Throws platform::Failure naming `source` and the line of a malformed
-// record.
+// order mark is skipped), each field read back with CsvValue. Throws platform::Failure naming `source` and the line of
+// a malformed record.
 QList<CsvRecord> ParseCsvRecords(const QString& source, const QString& text);
 // As ParseCsvRecords; the first record is the header, blank records are skipped, and every other
 // record must have the header's number of fields.
@@ -35,8 +43,8 @@ Table ReadCsvFile(const QString& path);
 Table ReadCsvForImport(const QString& path, const QString& tableName);
 // Decodes UTF-8, naming the file and the line of the first byte that is not UTF-8.
 QString DecodeUtf8(const QString& source, const QByteArray& bytes);
-// The table as CSV: a header row of the field names, then the rows, CRLF line ends, fields quoted
-// where they hold a comma, quote or line break, and in a row of empty fields.
+// The table as CSV: a header row of the field names, then the rows, CRLF line ends, each field written
+// with CsvCell and quoted where it holds a comma, quote or line break, and in a row of empty fields.
 QByteArray WriteCsv(const Table& table);
 
 }  // namespace coursedb

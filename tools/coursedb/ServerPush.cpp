@@ -59,6 +59,46 @@ Table readServerTable(const QString& address, const QString& tableName) {
 
 namespace {
 
+// The server keeps the first 63 bytes of a name and drops the rest without a word: a longer name would
+// arrive cut, or stand for another table there.
+constexpr qsizetype kServerNameBytes = 63;
+
+void requireServerName(const QString& where, const QString& what, const QString& name) {
+    if (name.toUtf8().size() > kServerNameBytes)
+        throw Failure(QStringLiteral("%1: the %2 name \"%3\" is longer than the %4 bytes a PostgreSQL name may have; "
+                                     "rename it before the copy")
+                          .arg(where, what, name, QString::number(kServerNameBytes)));
+}
+
+// The GRANT statements that give the roles (but the owner) what they may do with a server table now,
+// for a table made afresh in its place: the lab's textbooks keep their rights to the course tables
+// when push --force replaces them. Privileges on single columns are not carried over.
+QStringList grantsOf(QSqlQuery& query, const QString& quotedTable) {
+    if (!query.prepare(
+            QStringLiteral("SELECT a.privilege_type, r.rolname, a.is_grantable FROM pg_class c CROSS JOIN LATERAL "
+                           "aclexplode(c.relacl) a LEFT JOIN pg_roles r ON r.oid = a.grantee "
+                           "WHERE c.oid = to_regclass(?) AND a.grantee <> c.relowner ORDER BY 2, 1")))
+        throw Failure(query.lastError().databaseText());
+    query.addBindValue(quotedTable);
+    if (!query.exec()) throw Failure(query.lastError().databaseText());
+    static const QStringList privileges{QStringLiteral("SELECT"),   QStringLiteral("INSERT"),
+                                        QStringLiteral("UPDATE"),   QStringLiteral("DELETE"),
+                                        QStringLiteral("TRUNCATE"), QStringLiteral("REFERENCES"),
+                                        QStringLiteral("TRIGGER"),  QStringLiteral("MAINTAIN")};
+    QStringList grants;
+    while (query.next()) {
+        const QString privilege = query.value(0).toString();
+        if (!privileges.contains(privilege)) continue;
+        // Role 0, which pg_roles does not hold, is PUBLIC.
+        const QString grantee =
+            query.value(1).isNull() ? QStringLiteral("PUBLIC") : quoteIdentifier(query.value(1).toString());
+        grants << QStringLiteral("GRANT %1 ON %2 TO %3%4")
+                      .arg(privilege, quotedTable, grantee,
+                           query.value(2).toBool() ? QStringLiteral(" WITH GRANT OPTION") : QString());
+    }
+    return grants;
+}
+
 // The server's type for a column SQLite declares so, after SQLite's own rules of type affinity.
 QString serverType(const QString& declared) {
     const QString type = declared.toUpper();
@@ -81,6 +121,28 @@ void PushDatabase(const QString& path, const QString& address, bool replace, con
     const QStringList tables = tablesOf(source);
     if (tables.isEmpty()) throw Failure(QStringLiteral("%1 holds no tables").arg(path));
 
+    // Each table's fields (quoted) and their columns on the server, its own rowid left out; every
+    // name checked before anything is done there.
+    struct Copy {
+        QString table;
+        QStringList fields, columns;
+    };
+    QList<Copy> copies;
+    for (const QString& table : tables) {
+        requireServerName(path, QStringLiteral("table"), table);
+        Copy copy{table, {}, {}};
+        QSqlQuery info(source.db());
+        exec(info, QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(table)));
+        while (info.next()) {
+            const QString field = info.value(1).toString();
+            if (::Connection::isRowKey(field)) continue;
+            requireServerName(QStringLiteral("%1, table %2").arg(path, table), QStringLiteral("field"), field);
+            copy.fields << quoteIdentifier(field);
+            copy.columns << quoteIdentifier(field) + u' ' + serverType(info.value(2).toString());
+        }
+        copies << copy;
+    }
+
     ServerConnection target(address);
     QSqlDatabase db = target.db();
     const QStringList existing = serverTables(db);
@@ -90,53 +152,54 @@ void PushDatabase(const QString& path, const QString& address, bool replace, con
                               .arg(WithoutPassword(address), table));
 
     QSqlQuery query(db);
-    // Outlives the transaction: the server frees a prepared statement only outside a failed one.
+    // Outlive the transaction: the server frees a prepared statement only outside a failed one.
     QSqlQuery insert(db);
+    QSqlQuery numbering(db);
+    QSqlQuery grantsQuery(db);
     exec(query, QStringLiteral("BEGIN"));
     try {
-        for (const QString& table : tables) {
-            // The source's fields and their declared types, its own rowid left out.
-            QSqlQuery info(source.db());
-            exec(info, QStringLiteral("PRAGMA table_info(%1)").arg(quoteIdentifier(table)));
-            QStringList fields, columns, marks{QStringLiteral("?")};
-            while (info.next()) {
-                const QString field = info.value(1).toString();
-                if (::Connection::isRowKey(field)) continue;
-                fields << quoteIdentifier(field);
-                columns << quoteIdentifier(field) + u' ' + serverType(info.value(2).toString());
-                marks << QStringLiteral("?");
+        for (const Copy& copy : copies) {
+            const QString table = quoteIdentifier(copy.table);
+            QStringList grants;
+            if (replace) {
+                grants = grantsOf(grantsQuery, table);
+                exec(query, QStringLiteral("DROP TABLE IF EXISTS %1").arg(table));
             }
-            if (replace) exec(query, QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoteIdentifier(table)));
             exec(query, QStringLiteral("CREATE TABLE %1 (%2 bigint GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY, %3)")
-                            .arg(quoteIdentifier(table), ::Connection::rowKey(), columns.join(u", ")));
+                            .arg(table, ::Connection::rowKey(), copy.columns.join(u", ")));
+            for (const QString& grant : grants) exec(query, grant);
 
             QSqlQuery count(source.db());
-            exec(count, QStringLiteral("SELECT count(*) FROM %1").arg(quoteIdentifier(table)));
+            exec(count, QStringLiteral("SELECT count(*) FROM %1").arg(table));
             const qint64 total = count.next() ? count.value(0).toLongLong() : -1;
             QSqlQuery rows(source.db());
             rows.setForwardOnly(true);
-            exec(rows, QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid")
-                           .arg(fields.join(u", "), quoteIdentifier(table)));
-            if (!insert.prepare(
-                    QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (%4)")
-                        .arg(quoteIdentifier(table), ::Connection::rowKey(), fields.join(u", "), marks.join(u", "))))
+            exec(rows, QStringLiteral("SELECT rowid, %1 FROM %2 ORDER BY rowid").arg(copy.fields.join(u", "), table));
+            const QString marks = QStringLiteral("?") + QStringLiteral(", ?").repeated(copy.fields.size());
+            if (!insert.prepare(QStringLiteral("INSERT INTO %1 (%2, %3) VALUES (%4)")
+                                    .arg(table, ::Connection::rowKey(), copy.fields.join(u", "), marks)))
                 throw Failure(insert.lastError().databaseText());
             qint64 done = 0;
             while (rows.next()) {
-                for (int i = 0; i <= fields.size(); ++i) insert.addBindValue(rows.value(i));
+                for (int i = 0; i <= copy.fields.size(); ++i) insert.addBindValue(rows.value(i));
                 if (!insert.exec())
-                    throw Failure(QStringLiteral("%1, record %2: %3")
-                                      .arg(table)
-                                      .arg(done + 1)
-                                      .arg(insert.lastError().databaseText().trimmed()));
+                    throw Failure(
+                        QStringLiteral("%1, record %2: %3")
+                            .arg(copy.table, QString::number(done + 1), insert.lastError().databaseText().trimmed()));
                 // Counted whether told or not: a failure names the record by it.
                 if (++done % 100 == 0 && done < total && progress) progress(done, total);
             }
             if (progress) progress(total, total);
-            // New rows the textbook stores are numbered after the copied ones.
-            exec(query, QStringLiteral("SELECT setval(pg_get_serial_sequence('%1', '%2'), "
-                                       "coalesce((SELECT max(%2) FROM %1), 0) + 1, false)")
-                            .arg(quoteIdentifier(table), ::Connection::rowKey()));
+            // New rows the textbook stores are numbered after the copied ones. The function takes the
+            // table's name as a value: bound, never written into the statement's text.
+            if (!numbering.prepare(QStringLiteral("SELECT setval(pg_get_serial_sequence(?, ?), "
+                                                  "coalesce((SELECT max(%2) FROM %1), 0) + 1, false)")
+                                       .arg(table, ::Connection::rowKey())))
+                throw Failure(numbering.lastError().databaseText());
+            numbering.addBindValue(table);
+            numbering.addBindValue(::Connection::rowKey());
+            if (!numbering.exec())
+                throw Failure(QStringLiteral("%1: %2").arg(copy.table, numbering.lastError().databaseText()));
         }
         exec(query, QStringLiteral("COMMIT"));
     } catch (...) {
