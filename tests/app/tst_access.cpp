@@ -93,7 +93,8 @@ public:
 // controls' object names. The testing window stands on question 6 of the fixture's bank.
 using Names = QHash<QString, QString>;
 const QHash<QString, Names> kRussianNames = {
-    {"TForm1", {{"SpeedButton2", "Kaz — қазақ тілі"}, {"SpeedButton1", "Rus — русский язык"}, {"SpeedButton3", "Выход"}}},
+    {"TForm1",
+     {{"SpeedButton2", "Kaz — қазақ тілі"}, {"SpeedButton1", "Rus — русский язык"}, {"SpeedButton3", "Выход"}}},
     {"TForm2",
      {{"TreeView1", "Главы курса"},
       {"test5", "Тестирование"},
@@ -260,13 +261,12 @@ private slots:
         QTest::newRow("Kazakh main") << Window::Form8 << "TreeView1"
                                      << QStringList{"TreeView1", "test5", "SpeedButton1", "Memo2", "SpeedButton3"};
         QTest::newRow("testing") << Window::Form4 << "DBMemo1"
-                                 << QStringList{"DBMemo1", "DBText2", "DBText3", "DBText4", "DBText5", "DBText6",
-                                                "SpeedButton1", "SpeedButton2", "SpeedButton20"};
+                                 << QStringList{"DBMemo1", "DBText2",      "DBText3",      "DBText4",      "DBText5",
+                                                "DBText6", "SpeedButton1", "SpeedButton2", "SpeedButton20"};
         // Nothing is being changed, so the navigator's post is disabled and Tab passes it by.
         QTest::newRow("register") << Window::Form6 << "DBGrid1"
                                   << QStringList{"DBGrid1", "DBEdit1", "InsertButton", "DeleteButton", "Button1"};
-        QTest::newRow("results") << Window::Form7 << "Memo1"
-                                 << QStringList{"Memo1", "BitBtn1", "Button1", "Button2"};
+        QTest::newRow("results") << Window::Form7 << "Memo1" << QStringList{"Memo1", "BitBtn1", "Button1", "Button2"};
     }
     void tabOrder() {
         QFETCH(Window, window);
@@ -438,6 +438,33 @@ private slots:
         QCOMPARE(Form4->SpeedButton20->toolTip(),
                  QStringLiteral("При выходе из тестирования все ваши баллы набранные в тестирование будут потеряны"));
         QCoreApplication::removeTranslator(&translator);
+    }
+
+    // The viewer's week menu, the only way to its test and its exit, is worked from the keyboard as a
+    // menu bar is: Alt gives it the keyboard, the arrows walk its items, Enter chooses one.
+    void viewerMenuByKeys() {
+        CourseRoot root;
+        WindowSetGuard windows(root.path());
+        FixedWindowStart fixed(6);
+        Form1->show();
+        Form1->SpeedButton1->click();  // "Rus"
+        Form3->show();
+        QVERIFY(QTest::qWaitForWindowActive(Form3));
+        QWidget* focus = QApplication::focusWidget() ? QApplication::focusWidget() : Form3;
+        QTest::keyPress(focus, Qt::Key_Alt, Qt::AltModifier);
+        QTest::keyRelease(focus, Qt::Key_Alt, Qt::NoModifier);
+        QMenuBar* bar = Form3->MainMenu1;
+        QVERIFY(bar->hasFocus());
+        QVERIFY(bar->activeAction());
+        QCOMPARE(bar->activeAction()->text(), QStringLiteral("Введение"));
+        // Left from the first item goes round to the last ones: the exit, then the test.
+        for (int i = 0; i < bar->actions().size() && bar->activeAction() != Form3->N4; ++i)
+            QTest::keyClick(bar, Qt::Key_Left);
+        QCOMPARE(bar->activeAction(), Form3->N4);
+        QTest::keyClick(bar, Qt::Key_Return);
+        QVERIFY(Form4->isVisible());
+        QCOMPARE(Form4->Tag, int(RussianViewer));
+        QVERIFY(windows.desktop.errors.isEmpty());
     }
 
     // The status bar reads as what its panels say, each panel a text of its own, and follows them.

@@ -175,10 +175,10 @@ private slots:
             << Language::Kazakh << -1 << "below" << 8 << QStringList{"Борис", ""} << 1;
         QTest::newRow("tag other than 1: Form8")
             << Language::Russian << 0 << "row 2" << 8 << QStringList{"Сәуле", "Введение"} << 2;
-        QTest::newRow("Form2, Enter on a row") << Language::Russian << -1 << "Enter" << 2
-                                               << QStringList{"Сәуле", "Введение"} << 2;
-        QTest::newRow("Form8, Enter on a row") << Language::Kazakh << -1 << "Enter" << 8
-                                               << QStringList{"Сәуле", "Введение"} << 2;
+        QTest::newRow("Form2, Enter on a row")
+            << Language::Russian << -1 << "Enter" << 2 << QStringList{"Сәуле", "Введение"} << 2;
+        QTest::newRow("Form8, Enter on a row")
+            << Language::Kazakh << -1 << "Enter" << 8 << QStringList{"Сәуле", "Введение"} << 2;
     }
     void choiceWritesTheOpenersPanels() {
         QFETCH(Language, language);
@@ -224,8 +224,9 @@ private slots:
         Session session(root.path());
         QVERIFY(session.active);
         runSteps(QStringLiteral("click:0;type:Ася;key:Return"));
+        // The cell's editor closes once the event loop runs, as the item delegate has it.
+        QTRY_VERIFY(!Form6->DBGrid1->cellEditor());
         QVERIFY(Form6->isVisible());
-        QVERIFY(!Form6->DBGrid1->cellEditor());
         QCOMPARE(gridRows(), (QStringList{"Ася|1 Неделя", kShown[1], kShown[2]}));
         QCOMPARE(stateName(), QStringLiteral("edit"));
         runSteps(QStringLiteral("key:Return"));
@@ -338,8 +339,8 @@ private slots:
             << "click:1;key:CtrlTab;key:Tab;key:Return" << QStringList{a, "|", b, c} << 1 << 0 << "insert"
             << "insert delete post" << kStored;
         QTest::newRow("Tab to the navigator's post and Space")
-            << "click:0;type:Ася;key:CtrlTab;key:Tab;key:Tab;key:Tab;key:Space"
-            << QStringList{"Ася|1 Неделя", b, c} << 0 << 0 << "browse"
+            << "click:0;type:Ася;key:CtrlTab;key:Tab;key:Tab;key:Tab;key:Space" << QStringList{"Ася|1 Неделя", b, c}
+            << 0 << 0 << "browse"
             << "insert delete" << QStringList{"Ася|1 Неделя", kStored[1], kStored[2]};
         QTest::newRow("the edit box edits the current row")
             << "click:2;edit;key:End;type: А.;nav:post" << QStringList{a, b, "Сәуле А.|Введение"} << 2 << 0 << "browse"
