@@ -14,6 +14,7 @@
 #include "platform/Handler.h"
 #include "platform/Keyboard.h"
 #include "platform/WaitCursor.h"
+#include "translations/Translations.h"
 
 using platform::handler;
 
@@ -46,6 +47,9 @@ void TForm1::TranslateTexts() {
 void TForm1::FormCreate() { ContentRoot = platform::desktop().currentDirectory(); }
 
 void TForm1::ChooseLanguage(Language language) {
+    // From the press on, the program speaks the language chosen: a database that cannot be opened
+    // is reported in it already.
+    translations::useLanguage(language == Language::Kazakh ? QLocale::Kazakh : QLocale::Russian);
     TMainForm* main = MainWindow(language);
     {
         // A lab server may take seconds to answer.

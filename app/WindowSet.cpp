@@ -13,6 +13,7 @@
 #include "platform/Handler.h"
 #include "testing/Unit4.h"
 #include "testing/Unit7.h"
+#include "translations/Translations.h"
 
 TForm1* Form1 = nullptr;
 TForm2* Form2 = nullptr;
@@ -45,6 +46,8 @@ void CreateWindowSet() {
     // The pictures live in the windows library, which is linked statically.
     Q_INIT_RESOURCE(images);
     UseStandInFonts();
+    // The program speaks Russian until the student chooses Kazakh.
+    translations::useLanguage(QLocale::Russian);
     Form1 = create<TForm1>();
     TForm::setAnchor(Form1);
     Form2 = create<TForm2>();
@@ -69,4 +72,5 @@ void DestroyWindowSet() {
     destroy(Form3);
     destroy(Form2);
     destroy(Form1);
+    translations::dropLanguage();
 }

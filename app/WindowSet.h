@@ -22,7 +22,9 @@ extern TForm7* Form7;              // testing/Unit7: the test results
 extern TForm8* Form8;              // content/Unit8: the Kazakh main window
 extern TForm9* Form9;              // content/Unit9: the Kazakh content viewer
 
-// Creates the whole set, each window built and then its creation handler run; none is shown.
+// Creates the whole set, each window built and then its creation handler run; none is shown. The
+// program's messages and Qt's dialogs speak Russian from here on (translations/).
 void CreateWindowSet();
-// Destroys the set in reverse order; a changed register row still pending is stored first.
+// Destroys the set in reverse order; a changed register row still pending is stored first. The
+// translations go with it.
 void DestroyWindowSet();

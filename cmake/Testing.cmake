@@ -37,6 +37,9 @@ function(textbook_add_test name)
         set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
     endif()
     set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "QTWEBENGINE_CHROMIUM_FLAGS=--disable-gpu")
+    # The reader's settings (zoom, places in pages) of a test stay in the build tree, never in the
+    # settings of whoever runs the tests.
+    set_property(TEST ${name} APPEND PROPERTY ENVIRONMENT "XDG_CONFIG_HOME=${CMAKE_CURRENT_BINARY_DIR}/${name}.config")
     textbook_sanitize_tests()
 endfunction()
 

@@ -1,9 +1,15 @@
 #include "MainForm.h"
 
 #include <QGroupBox>
+#include <QLabel>
+#include <QShortcut>
 #include <QTextEdit>
+#include <QTimer>
 #include <QToolButton>
 
+#include "ReaderSettings.h"
+#include "ReadingPlace.h"
+#include "SearchWindow.h"
 #include "Unit2.h"
 #include "Unit3.h"
 #include "Unit8.h"
@@ -53,6 +59,13 @@ void TMainForm::bindControls(const MainWindowControls& controls) {
     connect(TreeView1, &TreeView::enterPressed, this, handler(this, &TMainForm::TreeView1DblClick));
     connect(Image1, &Image::mouseDown, this, handler(this, &TMainForm::Image1MouseDown));
     connect(Image2, &Image::mouseDown, this, handler(this, &TMainForm::Image1MouseDown));
+    connect(StatusBar1, &StatusBar::panelDoubleClicked, this, [this](int panel) {
+        if (panel == 4) platform::runGuarded([this] { ResumeReading(); });
+    });
+    for (const QKeyCombination keys : {Qt::CTRL | Qt::Key_Return, Qt::CTRL | Qt::Key_Enter})
+        connect(new QShortcut(QKeySequence(keys), this), &QShortcut::activated, this,
+                handler(this, &TMainForm::ResumeReading));
+    AddCourseSearchKey(this, Variant.language);
 }
 
 void TMainForm::fillChapterTree() {
@@ -102,21 +115,78 @@ void TMainForm::TreeView1DblClick() {
     if (!selected) return;  // nothing chosen yet: nothing to open
     QTreeWidgetItem* top = selected->parent() ? selected->parent() : selected;
     const QString page = top->text(0);
-    TViewer* viewer = Viewer();
     if (selected == top) {
-        viewer->ShowPage(PageAddress(ContentRoot, Variant.language, page));
+        openChapter(PageAddress(ContentRoot, Variant.language, page), selected->text(0));
     } else {
         const int position = top->indexOfChild(selected) + 1;  // the position, not the number in the label
-        if (page == VideoRootLabel(Variant.language)) {
+        if (page == VideoRootLabel(Variant.language))
             PlayVideo(ContentRoot, position);
-            return;
-        }
-        viewer->ShowPage(SectionAddress(ContentRoot, Variant.language, page, position));
+        else
+            openChapter(SectionAddress(ContentRoot, Variant.language, page, position), selected->text(0));
     }
-    DataModule5->RecordChapter(selected->text(0));
+}
+
+void TMainForm::openChapter(const QString& address, const QString& chapter) {
+    TViewer* viewer = Viewer();
+    viewer->ShowPage(address);
+    DataModule5->RecordChapter(chapter);
     DataModule5->ShowCurrentUser(StatusBar1);
     viewer->show();
     hide();
+}
+
+namespace {
+
+// What Ctrl+Enter says beside the chapter panel when it opens nothing, in the window's language.
+QString resumeHint(Language language, const QString& chapter, bool severalWeeks) {
+    const bool kazakh = language == Language::Kazakh;
+    if (chapter.isEmpty())
+        return kazakh ? QStringLiteral("Сіз оқулықтың бірде-бір тарауын әлі ашқан жоқсыз.")
+                      : TMainForm::tr("Вы ещё не открывали глав учебника.");
+    if (severalWeeks)
+        return kazakh ? QStringLiteral("«%1» тарауы бірнеше аптада бар: оны тізімнен таңдаңыз.").arg(chapter)
+                      : TMainForm::tr("Глава «%1» есть в нескольких неделях: выберите её в дереве.").arg(chapter);
+    return kazakh ? QStringLiteral("«%1» тарауы оқулықтың тараулары арасында жоқ.").arg(chapter)
+                  : TMainForm::tr("Главы «%1» нет среди глав учебника.").arg(chapter);
+}
+
+}  // namespace
+
+void TMainForm::ResumeReading() {
+    const QString chapter = DataModule5->CurrentChapter();
+    const QList<ChapterPlace> places = ChapterPlaces(Variant.language, chapter);
+    QStringList addresses;
+    QStringList pages;
+    for (const ChapterPlace& place : places) {
+        addresses << (place.section ? SectionAddress(ContentRoot, Variant.language, place.page, place.section)
+                                    : PageAddress(ContentRoot, Variant.language, place.page));
+        pages << PageFile(AddressUrl(addresses.last()));
+    }
+    // A section label that several weeks share ("Лекция"): the one whose page this user left last.
+    const qsizetype chosen = places.size() == 1 ? 0 : pages.indexOf(LastReadPage(RegisterUser(), pages));
+    if (places.isEmpty() || chosen < 0) {
+        showChapterNote(resumeHint(Variant.language, chapter, places.size() > 1));
+        return;
+    }
+    openChapter(addresses[chosen], chapter);
+}
+
+void TMainForm::showChapterNote(const QString& text) {
+    // A note of its own rather than the bar's hint: a tooltip goes away at the release of the key
+    // that asked for it, and the hint is the mouse-move rule's.
+    delete chapterNote_;
+    chapterNote_ = new QLabel(text, StatusBar1, Qt::ToolTip);
+    chapterNote_->setObjectName(QStringLiteral("ChapterNote"));
+    // The chapter comes from the register, which a course team may have brought from anywhere.
+    chapterNote_->setTextFormat(Qt::PlainText);
+    chapterNote_->setForegroundRole(QPalette::ToolTipText);
+    chapterNote_->setBackgroundRole(QPalette::ToolTipBase);
+    chapterNote_->setAutoFillBackground(true);
+    chapterNote_->setFrameShape(QFrame::Box);
+    chapterNote_->setMargin(3);
+    chapterNote_->move(StatusBar1->mapToGlobal(StatusBar1->panelRect(4).bottomLeft() + QPoint(0, 2)));
+    chapterNote_->show();
+    QTimer::singleShot(5000, chapterNote_, &QLabel::hide);
 }
 
 void TMainForm::SpeedButton1Click() {
@@ -138,6 +208,11 @@ void TMainForm::paintEvent(QPaintEvent* event) {
     TForm::paintEvent(event);
     if (!painted_) TraceEvent("main-window-painted");
     painted_ = true;
+}
+
+void TMainForm::FormHide() {
+    // The note is a window of its own, which would stay over the viewer.
+    if (chapterNote_) chapterNote_->hide();
 }
 
 void TMainForm::FormClose() {

@@ -1,11 +1,14 @@
 #pragma once
 
+#include <QPointer>
+
 #include "content/rules/ContentRules.h"
 #include "controls/Form.h"
 
 class Image;
 class QGroupBox;
 class QTextEdit;
+class QLabel;
 class QToolButton;
 class StatusBar;
 class TreeView;
@@ -64,6 +67,11 @@ public:
     void test5Click();
     void StatusBar1MouseMove();
     void Image1MouseDown();
+    // Ctrl+Enter, or a double-click on the status bar's chapter panel: opens the page of the
+    // current user's chapter as the tree would. A chapter that names no page of this language (or
+    // a section of several weeks the student has not read here) opens nothing and says so briefly
+    // beside the panel.
+    void ResumeReading();
 
     // The content viewer of this window's language.
     TViewer* Viewer() const;
@@ -73,10 +81,17 @@ protected:
     // description is set up.
     void bindControls(const MainWindowControls& controls);
     void FormClose() override;
+    void FormHide() override;
     void paintEvent(QPaintEvent* event) override;
 
 private:
     bool painted_ = false;
     void fillChapterTree();
     void nameControls();
+    // Opens an address in the viewer as the tree does: the chapter recorded and shown, the viewer
+    // in this window's place.
+    void openChapter(const QString& address, const QString& chapter);
+    // Says briefly, beside the chapter panel, why Ctrl+Enter opened nothing.
+    void showChapterNote(const QString& text);
+    QPointer<QLabel> chapterNote_;
 };

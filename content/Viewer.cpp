@@ -8,6 +8,11 @@
 
 #include "CoursePage.h"
 #include "MainForm.h"
+#include "PageFind.h"
+#include "PageZoom.h"
+#include "ReadingPlace.h"
+#include "SearchWindow.h"
+#include "ViewerPane.h"
 #include "app/WindowSet.h"
 #include "app/trace/Trace.h"
 #include "content/rules/CourseOutline.h"
@@ -31,7 +36,16 @@ TViewer::TViewer(Language language) : Variant(language) {
     WebBrowser1->move(0, 0);
     connect(WebBrowser1, &QWebEngineView::loadFinished, this,
             [this](bool ok) { TraceEvent(ok ? "page-loaded" : "page-failed", WebBrowser1->url().toString()); });
+    TracePaneMoments(WebBrowser1);
+    hold_ = new FrameHold(this, WebBrowser1, [](const QAction* item) {
+        const int tag = tagOf(item);
+        return tag == kPageTag || MenuSection(tag) != 0;
+    });
     buildMenu();
+    zoom_ = new PageZoom(this, WebBrowser1);
+    find_ = new PageFind(this, WebBrowser1, Variant);
+    place_ = new ReadingPlace(WebBrowser1);
+    AddCourseSearchKey(this, Variant);
 }
 
 void TViewer::buildMenu() {
@@ -41,6 +55,7 @@ void TViewer::buildMenu() {
             action = MainMenu1->addAction(entry.caption);
         } else {
             QMenu* menu = MainMenu1->addMenu(entry.caption);
+            hold_->watch(menu);
             action = menu->menuAction();
             for (const MenuItem& item : entry.items) {
                 QAction* sub = menu->addAction(item.caption);
@@ -72,6 +87,12 @@ void TViewer::preparePane() {
     if (!page_) {
         page_ = new CoursePage(WebBrowser1);
         WebBrowser1->setPage(page_);
+        zoom_->attach();
+        find_->attach(page_);
+        place_->attach(page_);
+        // A page found in goes to its match rather than to where the student left it.
+        connect(page_, &QWebEnginePage::loadFinished, this,
+                [this](bool ok) { place_->pageLoaded(ok, !find_->pageLoaded(ok)); });
     }
 }
 
@@ -79,17 +100,21 @@ void TViewer::RequireContentRoot() const {
     // A course folder deleted or moved away while the program runs takes every page and the
     // register with it; the browser's error page and the database's message would not say so.
     if (!QFileInfo(ContentRoot).isDir())
-        throw platform::Failure(
-            QStringLiteral("Папка учебника «%1» не найдена").arg(QDir::toNativeSeparators(ContentRoot)));
+        throw platform::Failure(tr("The textbook folder %1 was not found").arg(QDir::toNativeSeparators(ContentRoot)));
 }
 
 void TViewer::ShowPage(const QString& address) {
     RequireContentRoot();
     const QUrl url = AddressUrl(address);
-    if (!url.isValid()) throw platform::Failure(QStringLiteral("Неверный адрес страницы: %1").arg(address));
+    if (!url.isValid()) throw platform::Failure(tr("Invalid page address: %1").arg(address));
     LastAddress = address;
     preparePane();
+    // Another section of the page shown only scrolls: nothing loads.
+    const QUrl shown = WebBrowser1->url();
+    const bool sameDocument = url.hasFragment() && !shown.isEmpty() &&
+                              url.adjusted(QUrl::RemoveFragment) == shown.adjusted(QUrl::RemoveFragment);
     WebBrowser1->setUrl(url);
+    if (!sameDocument) hold_->loadStarted();
 }
 
 void TViewer::WarmUp() {
@@ -131,6 +156,7 @@ void TViewer::FormShow() {
     const QSize frame = frameGeometry().size() - geometry().size();
     move(0, 0);
     resize(area.x() + area.width() - frame.width(), area.y() + area.height() - frame.height());
+    hold_->showing();
 }
 
 void TViewer::FormResize() {
@@ -146,3 +172,7 @@ void TViewer::nameControls(const QString& menu, const QString& menuDescription, 
     platform::SetAccessibleTexts(MainMenu1, menu, menuDescription);
     platform::SetAccessibleTexts(WebBrowser1, page, QString());
 }
+
+void TViewer::FormHide() { place_->leave(); }
+
+void TViewer::FindInPage(const QString& text) { find_->open(text); }

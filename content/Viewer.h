@@ -7,6 +7,10 @@ class QAction;
 class QMenuBar;
 class QWebEngineView;
 class CoursePage;
+class PageFind;
+class PageZoom;
+class ReadingPlace;
+class FrameHold;
 
 // A content viewer: a framed window filling the desktop's work area, with the browser pane and the
 // week menu of one language. TForm3 and TForm9 differ in their language only.
@@ -40,12 +44,17 @@ public:
     // Starts the browser engine with an empty page, so that the first real page opens at once.
     void WarmUp();
 
+    // Opens the find bar over the page with the given text and finds it in the page, as Ctrl+F and
+    // typing the text would; on a page still loading, once it has loaded.
+    void FindInPage(const QString& text);
+
 protected:
     void FormShow() override;
     void FormResize() override;
     void FormClose() override;
     // What a screen reader says of the week menu and the page, in the viewer's language.
     void nameControls(const QString& menu, const QString& menuDescription, const QString& page);
+    void FormHide() override;
 
 private:
     void buildMenu();
@@ -53,6 +62,11 @@ private:
     void preparePane();
 
     CoursePage* page_ = nullptr;
+    // Reading aids beyond the menu: keys and a bar over the page.
+    PageZoom* zoom_ = nullptr;
+    PageFind* find_ = nullptr;
+    ReadingPlace* place_ = nullptr;
+    FrameHold* hold_ = nullptr;
 };
 
 // Opens a video with the desktop's program for it (the desktop reports a video that is not there).

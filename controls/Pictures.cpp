@@ -1,5 +1,6 @@
 #include "Pictures.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include "Image.h"
@@ -10,7 +11,8 @@
 QImage LoadJpegPicture(const QString& resource) {
     QFile file(resource);
     if (!file.open(QIODevice::ReadOnly))
-        throw platform::Failure(QStringLiteral("Cannot read the picture %1: %2").arg(resource, file.errorString()));
+        throw platform::Failure(QCoreApplication::translate("Pictures", "Cannot read the picture %1: %2")
+                                    .arg(resource, file.errorString()));
     return DecodeJpeg(file.readAll());
 }
 

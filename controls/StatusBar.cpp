@@ -2,6 +2,7 @@
 
 #include <QAccessibleWidget>
 #include <QHash>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QStyleOptionFrame>
@@ -175,4 +176,12 @@ void StatusBar::paintEvent(QPaintEvent*) {
 void StatusBar::mouseMoveEvent(QMouseEvent* event) {
     emit mouseMoved();
     QWidget::mouseMoveEvent(event);
+}
+
+void StatusBar::mouseDoubleClickEvent(QMouseEvent* event) {
+    int panel = -1;
+    for (int i = 0; i < panelCount() && panel < 0; ++i)
+        if (panelRect(i).contains(event->position().toPoint())) panel = i;
+    emit panelDoubleClicked(panel);
+    QWidget::mouseDoubleClickEvent(event);
 }

@@ -36,10 +36,13 @@ public:
 
 signals:
     void mouseMoved();
+    // A double-click on a panel (its index) or beside the panels (-1).
+    void panelDoubleClicked(int panel);
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
 private:
     QList<Panel> panels_;

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QList>
 #include <QObject>
 
 #include "content/rules/ContentRules.h"
+#include "data/cursor/TestResults.h"
 
 class Connection;
 class DataSet;
@@ -33,9 +35,23 @@ public:
     void RecordChapter(const QString& chapter);
     // The current user's name, as the test results head it.
     QString CurrentUserName() const;
+    // The current user's chapter, where the student goes back to with Ctrl+Enter.
+    QString CurrentChapter() const;
 
-    // At exit: a register row the user changed and did not store yet is stored, not lost.
+    // A finished test, kept for the teacher when the course database has the table "results" (as
+    // found when it opened): stored together with any earlier result not stored yet. A store the
+    // database refuses throws, in words for the student, and the results wait for the next store.
+    void RecordTestResult(const TestResult& result);
+
+    // At exit: a register row the user changed and did not store yet is stored, not lost; so are
+    // test results, and one that still cannot be stored is written to standard error, one line each.
     void StorePendingChanges();
+
+private:
+    void StoreTestResults();
+
+    bool resultsKept_ = false;
+    QList<TestResult> unstoredResults_;
 };
 
 // Where the course database lies under a content root.

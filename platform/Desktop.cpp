@@ -1,5 +1,7 @@
 #include "Desktop.h"
 
+#include <QCoreApplication>
+
 #include "QtDesktop.h"
 
 namespace platform {
@@ -28,5 +30,7 @@ QString errorBoxText(const QString& message) {
 }
 
 void showErrorBox(const QString& message) { desktop().showError(applicationTitle(), errorBoxText(message)); }
+
+QString noDefaultPrinterMessage() { return QCoreApplication::translate("Desktop", "No default printer is set up"); }
 
 }  // namespace platform

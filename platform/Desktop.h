@@ -9,7 +9,8 @@ class QWidget;
 
 namespace platform {
 
-// The caption of every error box, and the program's name in the task list.
+// The caption of every error box, and the program's name in the task list (the menu entry
+// textbook.desktop gives it there).
 QString applicationTitle();
 
 // One printed document: text drawn at device coordinates, the top-left of the text at the point.
@@ -52,5 +53,8 @@ Desktop* setDesktop(Desktop* replacement);
 QString errorBoxText(const QString& message);
 // Shows the error box for a message.
 void showErrorBox(const QString& message);
+
+// The message of a print begun where no default printer is set up.
+QString noDefaultPrinterMessage();
 
 }  // namespace platform

@@ -1,5 +1,6 @@
 #include "Handler.h"
 
+#include <QCoreApplication>
 #include <QString>
 
 #include "Desktop.h"
@@ -15,7 +16,7 @@ void runGuarded(const std::function<void()>& handler) noexcept {
     } catch (const std::exception& error) {
         showErrorBox(QString::fromUtf8(error.what()));
     } catch (...) {
-        showErrorBox(QStringLiteral("Внутренняя ошибка программы"));
+        showErrorBox(QCoreApplication::translate("Handler", "Internal error of the program"));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "QtDesktop.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
@@ -31,7 +32,8 @@ public:
         printer_->setResolution(kPrintResolution);
         printer_->setFullPage(true);
         if (!painter_.begin(printer_.get()))
-            throw Failure(QStringLiteral("Не удалось начать печать на принтере «%1»").arg(printer_->printerName()));
+            throw Failure(QCoreApplication::translate("Desktop", "Cannot start printing on the printer %1")
+                              .arg(printer_->printerName()));
     }
     ~QtPrintJob() override {
         if (painter_.isActive()) {
@@ -44,7 +46,7 @@ public:
         painter_.drawText(QRect(x, y, 1 << 20, 1 << 20), Qt::AlignLeft | Qt::AlignTop | Qt::TextDontClip, text);
     }
     void end() override {
-        if (!painter_.end()) throw Failure(QStringLiteral("Не удалось завершить печать"));
+        if (!painter_.end()) throw Failure(QCoreApplication::translate("Desktop", "Cannot finish printing"));
     }
 
 private:
@@ -125,12 +127,14 @@ void QtDesktop::openWithDesktop(const QUrl& url) {
     const QString what = url.isLocalFile() ? QDir::toNativeSeparators(url.toLocalFile()) : url.toString();
     // The desktop's opener fails on a missing file without a word on most desktops; a shell says so.
     if (url.isLocalFile() && !QFileInfo(url.toLocalFile()).isFile()) {
-        showError(applicationTitle(), QStringLiteral("Не удалось открыть «%1»: файл не найден.").arg(what));
+        showError(applicationTitle(),
+                  QCoreApplication::translate("Desktop", "Cannot open %1: the file was not found.").arg(what));
         return;
     }
     if (!QDesktopServices::openUrl(url)) {
         showError(applicationTitle(),
-                  QStringLiteral("Не удалось открыть «%1»: на этом компьютере нет программы для него.").arg(what));
+                  QCoreApplication::translate("Desktop", "Cannot open %1: there is no program for it on this computer.")
+                      .arg(what));
     }
 }
 
@@ -148,7 +152,7 @@ QString QtDesktop::currentDirectory() { return QDir::currentPath(); }
 
 std::unique_ptr<PrintJob> QtDesktop::beginPrint(const QString& documentName) {
     const QPrinterInfo info = QPrinterInfo::defaultPrinter();
-    if (info.isNull()) throw Failure(QStringLiteral("Принтер по умолчанию не установлен"));
+    if (info.isNull()) throw Failure(noDefaultPrinterMessage());
     auto printer = std::make_unique<QPrinter>(info, QPrinter::HighResolution);
     printer->setDocName(documentName);
     return std::make_unique<QtPrintJob>(std::move(printer));

@@ -41,7 +41,7 @@ bool RecordingDesktop::confirm(const QString& text) {
 void RecordingDesktop::openWithDesktop(const QUrl& url) { opened.append(url); }
 
 std::unique_ptr<PrintJob> RecordingDesktop::beginPrint(const QString& documentName) {
-    if (!hasPrinter) throw Failure(QStringLiteral("Принтер по умолчанию не установлен"));
+    if (!hasPrinter) throw Failure(noDefaultPrinterMessage());
     documents.append({documentName, {}, false});
     return std::make_unique<RecordingPrintJob>(*this, documents.size() - 1);
 }

@@ -10,11 +10,13 @@ BUILD="$TOP/build"
 PACKAGES=(
     cmake g++ ninja-build pkg-config mdbtools-dev
     qt6-base-dev qt6-base-dev-tools libqt6opengl6-dev libqt6sql6-sqlite libqt6sql6-psql qt6-webengine-dev libgl-dev
-    libjpeg62-turbo-dev
+    qt6-l10n-tools qt6-tools-dev qt6-translations-l10n
+    libjpeg62-turbo-dev libsqlite3-dev libxml2-dev
     xvfb xauth xdotool x11-utils poppler-utils
     fonts-dejavu-core fonts-dejavu-extra fonts-liberation fonts-wine
     clang-14 libclang-rt-14-dev clang-format e2fsprogs util-linux python3 strace
     postgresql
+    dpkg-dev lintian desktop-file-utils appstream man-db
 )
 
 missing_packages() {

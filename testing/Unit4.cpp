@@ -1,7 +1,9 @@
 #include "Unit4.h"
 
+#include <QDateTime>
 #include <QKeyEvent>
 #include <QStringList>
+#include <QSysInfo>
 #include <chrono>
 
 #include "Unit7.h"
@@ -144,8 +146,8 @@ TForm4::TForm4() {
 
 void TForm4::TranslateTexts() {
     const QString keys =
-        tr("Клавиши: 1–5 или A–E (А–Д) — ответ; ←, → или PgUp, PgDn — предыдущий и следующий "
-           "вопрос; Ctrl+Enter — закончить тест");
+        tr("Клавиши: 1–5 или A–E (А–Д) — ответ; ←, → или PgUp, PgDn — предыдущий и следующий вопрос; Ctrl+Enter — "
+           "закончить тест");
     Label1->setToolTip(keys);
     platform::SetAccessibleTexts(DBMemo1, tr("Вопрос"), keys);
     const QString latin = QStringLiteral("ABCDE");
@@ -202,7 +204,7 @@ void TForm4::BindDataSources() {
 
 QString& TForm4::Slot(int number) {
     if (number < 1 || number > kSlots)
-        throw platform::Failure(QStringLiteral("Вопроса с номером %1 нет в листе ответов").arg(number));
+        throw platform::Failure(tr("Question number %1 is not on the answer sheet").arg(number));
     return answerSheet_[number];
 }
 
@@ -231,6 +233,7 @@ void StartTest(Language language) {
 }
 
 void TForm4::FormShow() {
+    sinceShown_.start();
     windowStart_ = WindowStartSource()();
     current_ = windowStart_;
     // Before a language is chosen no bank is open and there is no row to go to.
@@ -308,10 +311,28 @@ void TForm4::SpeedButton20Click() {
     lines << texts.wrongAnswers + wrong;
     if (someUnanswered) lines << texts.unanswered + unanswered;
     Form7->ShowResults(texts.resultsCaption, lines);
+    const TestResult result = FinishedTest(score);
 
     WipeAnswerSheet();
     current_ = 1;
     Bank().first();
+    // Kept for the teacher once the student has the results: a store the database refuses is an
+    // error box over them, and the record waits for the next store.
+    DataModule5->RecordTestResult(result);
+}
+
+TestResult TForm4::FinishedTest(int score) {
+    QString answers;
+    for (int i = windowStart_; i < windowStart_ + kQuestions; ++i)
+        answers += Slot(i).isEmpty() ? QChar(kNoAnswer) : Slot(i).at(0);
+    return TestResult{DataModule5->CurrentUserName(),
+                      kazakh() ? QStringLiteral("kaz") : QStringLiteral("rus"),
+                      QDateTime::currentDateTimeUtc().toString(Qt::ISODate),
+                      QSysInfo::machineHostName(),
+                      windowStart_,
+                      answers,
+                      score,
+                      int(sinceShown_.elapsed() / 1000)};
 }
 
 void TForm4::FormHide() {

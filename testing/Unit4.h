@@ -1,11 +1,13 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <array>
 #include <functional>
 #include <random>
 
 #include "content/rules/ContentRules.h"
 #include "controls/Form.h"
+#include "data/cursor/TestResults.h"
 #include "ui_Unit4.h"
 
 // Where a test was started from, kept as the testing window's Tag: the window hidden while the test
@@ -60,8 +62,11 @@ private:
     void ShowCounter(int position);
     QString& Slot(int number);
     void WipeAnswerSheet();
+    // The finished test as the teacher's record keeps it.
+    TestResult FinishedTest(int score);
 
     int windowStart_ = 0;
+    QElapsedTimer sinceShown_;  // how long the test took
     int current_ = 0;
     std::array<QString, kSlots + 1> answerSheet_;  // slot 0 unused: slots go by bank number 1..400
 };

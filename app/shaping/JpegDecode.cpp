@@ -2,6 +2,7 @@
 
 #include <jpeglib.h>
 
+#include <QCoreApplication>
 #include <csetjmp>
 #include <cstdio>
 #include <stdexcept>
@@ -71,15 +72,15 @@ public:
                 format = QImage::Format_RGB888;
                 break;
             default:
-                return Fail("unsupported colour model");
+                return Fail(QT_TRANSLATE_NOOP("JpegDecode", "unsupported colour model"));
         }
         if (static_cast<long long>(cinfo_.image_width) * cinfo_.image_height > kMaxPixels) {
-            return Fail("the picture is too large");
+            return Fail(QT_TRANSLATE_NOOP("JpegDecode", "the picture is too large"));
         }
         jpeg_start_decompress(&cinfo_);
         image = QImage(static_cast<int>(cinfo_.output_width), static_cast<int>(cinfo_.output_height), format);
         if (image.isNull()) {
-            return Fail("out of memory");
+            return Fail(QT_TRANSLATE_NOOP("JpegDecode", "out of memory"));
         }
         while (cinfo_.output_scanline < cinfo_.output_height) {
             JSAMPROW row = image.scanLine(static_cast<int>(cinfo_.output_scanline));
@@ -89,15 +90,19 @@ public:
         return true;
     }
 
-    const char* Message() const { return errors_.message; }
+    // Why it failed: a reason of our own, translated, or libjpeg's words.
+    QString Reason() const {
+        return own_ ? QCoreApplication::translate("JpegDecode", own_) : QString::fromLocal8Bit(errors_.message);
+    }
 
 private:
-    bool Fail(const char* message) {
-        std::snprintf(errors_.message, sizeof errors_.message, "%s", message);
+    bool Fail(const char* reason) {
+        own_ = reason;
         return false;
     }
 
     ErrorManager errors_{};
+    const char* own_ = nullptr;
     jpeg_decompress_struct cinfo_{};
 };
 
@@ -105,12 +110,15 @@ private:
 
 QImage DecodeJpeg(const QByteArray& data) {
     if (data.isEmpty()) {
-        throw std::runtime_error("Cannot decode the picture: no data");
+        throw std::runtime_error(
+            QCoreApplication::translate("JpegDecode", "Cannot decode the picture: no data").toStdString());
     }
     QImage image;
     Decoder decoder;
     if (!decoder.Run(data, image)) {
-        throw std::runtime_error(std::string("Cannot decode the picture: ") + decoder.Message());
+        throw std::runtime_error(QCoreApplication::translate("JpegDecode", "Cannot decode the picture: %1")
+                                     .arg(decoder.Reason())
+                                     .toStdString());
     }
     return image;
 }

@@ -1,5 +1,6 @@
 #include "MaskRegion.h"
 
+#include <QCoreApplication>
 #include <QImageReader>
 #include <QRect>
 #include <array>
@@ -132,8 +133,9 @@ QImage LoadMask(const QString& path) {
     QImageReader reader(path);
     QImage mask = reader.read();
     if (mask.isNull()) {
-        throw std::runtime_error(
-            QStringLiteral("Cannot load the window mask \"%1\": %2").arg(path, reader.errorString()).toStdString());
+        throw std::runtime_error(QCoreApplication::translate("MaskRegion", "Cannot load the window mask %1: %2")
+                                     .arg(path, reader.errorString())
+                                     .toStdString());
     }
     return mask;
 }

@@ -201,6 +201,11 @@ void reportPage(const char* side, const PageTimes& times) {
     if (times.painted) report(QStringLiteral("first-page-painted"), side, *times.painted);
 }
 
+void reportNextPage(const char* side, const PageTimes& times) {
+    report(QStringLiteral("next-page-loaded"), side, times.loaded);
+    if (times.painted) report(QStringLiteral("next-page-painted"), side, *times.painted);
+}
+
 // The next page as the viewer's user takes it: the menu opened with a click on its title, its first
 // item chosen with the keys. Returns the moment of the key that chooses.
 qint64 chooseFirstItem(Setup& s, Run& run, const QPoint& title) {
@@ -241,8 +246,7 @@ void runTextbook(Setup& s, bool memory) {
     reportPage("textbook", first);
 
     const qint64 choose = chooseFirstItem(s, run, s.display->window(QStringLiteral("3")) + s.nextMenuTitle);
-    const Event next = run.waitFor("page-loaded", choose, [&](const QString& d) { return samePage(d, s.nextPage); });
-    report(QStringLiteral("next-page"), "textbook", next.at - choose);
+    reportNextPage("textbook", pageShown(run, choose, s.nextPage));
 }
 
 void runBareWindow(Setup& s) {
@@ -287,8 +291,13 @@ void runBareBrowser(Setup& s, bool memory, bool menu = false) {
         choose = now();
         s.display->click();
     }
-    const Event next = run.waitFor("page-loaded", choose, [&](const QString& d) { return samePage(d, s.nextPage); });
-    report(menu ? QStringLiteral("next-page-menu") : QStringLiteral("next-page"), "baseline", next.at - choose);
+    const PageTimes next = pageShown(run, choose, s.nextPage);
+    if (!menu) {
+        reportNextPage("baseline", next);
+    } else {
+        report(QStringLiteral("next-page-menu-loaded"), "baseline", next.loaded);
+        if (next.painted) report(QStringLiteral("next-page-menu-painted"), "baseline", *next.painted);
+    }
 }
 
 // The centre of a menu bar's title, the bar laid out here (same style and fonts as the programs

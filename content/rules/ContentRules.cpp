@@ -1,5 +1,6 @@
 #include "ContentRules.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QRegularExpression>
 
@@ -17,7 +18,7 @@ namespace {
 
 void requireSafePageName(const QString& pageName) {
     if (pageName.contains(u'/') || pageName.contains(QChar(u'\0')) || pageName == u"." || pageName == u"..")
-        throw platform::Failure(QStringLiteral("Недопустимое имя страницы «%1»").arg(pageName));
+        throw platform::Failure(QCoreApplication::translate("ContentRules", "Invalid page name %1").arg(pageName));
 }
 
 // The content root joined with a directory, the separator added verbatim (so a root of "/"
@@ -58,5 +59,7 @@ QUrl AddressUrl(const QString& address) {
     if (match.hasMatch()) url.setFragment(match.captured(2));
     return url;
 }
+
+QString PageFile(const QUrl& url) { return QDir::cleanPath(url.toLocalFile()); }
 
 QString MenuChapterText(const QString& parentCaption, const QString& caption) { return parentCaption + caption; }

@@ -21,6 +21,8 @@ QString VideoPath(const QString& contentRoot, int video);
 // The file URL a page or section address stands for; a trailing "#a<n>" becomes the fragment,
 // anything else (a "#", "%" or "?" in a page name) stays part of the file name.
 QUrl AddressUrl(const QString& address);
+// The page file a URL shows, without its section: what the reader's places are kept by.
+QString PageFile(const QUrl& url);
 
 // Chapter text recorded for a week-menu item: the parent's caption followed by the item's.
 QString MenuChapterText(const QString& parentCaption, const QString& caption);

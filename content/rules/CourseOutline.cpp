@@ -121,3 +121,26 @@ QString VideoRootLabel(Language language) { return language == Language::Russian
 int MenuSection(int tag) { return tag >= 2 && tag <= 9 ? tag - 1 : 0; }
 
 int MenuVideo(int tag) { return tag >= 21 && tag <= 25 ? tag - 20 : 0; }
+
+QList<ChapterPlace> ChapterPlaces(Language language, const QString& chapter) {
+    QList<ChapterPlace> places;
+    auto add = [&](const QString& page, int section) {
+        const ChapterPlace place{page, section};
+        if (!places.contains(place)) places << place;
+    };
+    for (const ChapterEntry& entry : ChapterTree(language)) {
+        if (entry.label == chapter) add(entry.label, 0);
+        if (entry.label == VideoRootLabel(language)) continue;
+        for (qsizetype i = 0; i < entry.items.size(); ++i)
+            if (entry.items[i].label == chapter) add(entry.label, int(i) + 1);
+    }
+    for (const MenuEntry& entry : WeekMenu(language)) {
+        if (entry.items.isEmpty() && entry.tag == kPageTag && MenuChapterText(QString(), entry.caption) == chapter)
+            add(entry.caption, 0);
+        for (const MenuItem& item : entry.items)
+            if (const int section = MenuSection(item.tag);
+                section && MenuChapterText(entry.caption, item.caption) == chapter)
+                add(entry.caption, section);
+    }
+    return places;
+}

@@ -75,3 +75,16 @@ QString VideoRootLabel(Language language);
 int MenuSection(int tag);
 // The video a menu tag plays (tags 21 to 25 give 1 to 5), otherwise 0.
 int MenuVideo(int tag);
+
+// A page of a language with one of its sections (0: the whole page).
+struct ChapterPlace {
+    QString page;
+    int section = 0;
+    bool operator==(const ChapterPlace&) const = default;
+};
+
+// The pages and sections whose opening records this chapter text: by the chapter tree (a page's
+// label, or a section's label alone) or by the week menu (a page's caption, or the week's caption
+// followed by the section's). Videos record nothing and so are never among them. A section label
+// that several weeks share ("Лекция") gives each of those sections, tree first, each place once.
+QList<ChapterPlace> ChapterPlaces(Language language, const QString& chapter);

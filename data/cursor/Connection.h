@@ -40,14 +40,16 @@ public:
     // (throwing when the server cannot be reached yet), so a store after a server restart succeeds.
     QSqlDatabase database();
 
-    // The Failure for a statement that failed. It also notices a lost server connection, for the
-    // next statement to reconnect.
-    [[nodiscard]] platform::Failure statementFailure(const QSqlError& error);
+    // What a statement was for: reading a table as it is opened, or storing a change.
+    enum class Purpose { Open, Change };
+    // The Failure for a statement that failed: what could not be done, and the database's own reason
+    // after it. It also notices a lost server connection, for the next statement to reconnect.
+    [[nodiscard]] platform::Failure statementFailure(const QSqlError& error, Purpose purpose);
 
     // Whether a statement that failed may be sent once more.
     enum class Repeat { Never, AfterLostConnection };
-    // Prepares and runs one statement with its bound values (a forward-only query); throws a Failure
-    // with the database's message when it fails. With AfterLostConnection, a statement that failed
+    // Prepares and runs one statement that reads (a forward-only query) with its bound values; throws
+    // a Failure with the database's message when it fails. With AfterLostConnection, a statement that failed
     // because the server connection was lost (a server restarted while the program stood idle) is
     // sent once more on a new connection: for reads, and for changes that match the whole row as
     // read, which a repeat cannot apply twice.
@@ -79,8 +81,11 @@ signals:
 
 private:
     void openServer(QSqlDatabase& db);
+    // The database cannot be opened, for the reason given.
+    platform::Failure openFailure(const QString& why) const;
     // run(), keeping the statement prepared for its next run where `keep` says so.
-    std::shared_ptr<QSqlQuery> execute(const QString& sql, const QVariantList& bindings, Repeat repeat, bool keep);
+    std::shared_ptr<QSqlQuery> execute(const QString& sql, const QVariantList& bindings, Repeat repeat, bool keep,
+                                       Purpose purpose);
 
     QString connectionString_;
     QString name_;

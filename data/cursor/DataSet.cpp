@@ -17,12 +17,12 @@ DataSet::~DataSet() = default;
 
 void DataSet::setTableName(const QString& name) {
     if (name == tableName_) return;
-    if (isActive()) throw Failure(QStringLiteral("Cannot perform this operation on an open dataset"));
+    if (isActive()) throw Failure(tr("Cannot perform this operation on an open dataset"));
     tableName_ = name;
 }
 
 void DataSet::requireActive() const {
-    if (!isActive()) throw Failure(QStringLiteral("Cannot perform this operation on a closed dataset"));
+    if (!isActive()) throw Failure(tr("Cannot perform this operation on a closed dataset"));
 }
 
 namespace {
@@ -55,7 +55,8 @@ void DataSet::open() {
         for (int column : columns) row.values.append(query->value(column));
         rows.append(std::move(row));
     }
-    if (query->lastError().isValid()) throw connection_->statementFailure(query->lastError());
+    if (query->lastError().isValid())
+        throw connection_->statementFailure(query->lastError(), Connection::Purpose::Open);
     query->finish();
 
     fields_ = fields;
@@ -91,7 +92,7 @@ int DataSet::fieldIndex(const QString& name) const {
 int DataSet::field(const QString& name) const {
     requireActive();
     const int index = fieldIndex(name);
-    if (index < 0) throw Failure(QStringLiteral("Field '%1' not found").arg(name));
+    if (index < 0) throw Failure(tr("Field '%1' not found").arg(name));
     return index;
 }
 
@@ -112,8 +113,8 @@ void DataSet::setFieldText(const QString& name, const QString& text) { setValue(
 
 void DataSet::setValue(int field, const QVariant& value) {
     requireActive();
-    if (!isEditing()) throw Failure(QStringLiteral("Dataset not in edit or insert mode"));
-    if (field < 0 || field >= fields_.size()) throw Failure(QStringLiteral("Field index out of range"));
+    if (!isEditing()) throw Failure(tr("Dataset not in edit or insert mode"));
+    if (field < 0 || field >= fields_.size()) throw Failure(tr("Field index out of range"));
     buffer_[field] = value;
     modified_.insert(field);
     emit rowChanged(current_);
@@ -259,10 +260,11 @@ QString DataSet::matchOriginal(const Row& row, QVariantList& bindings) const {
 // instead of being refused for ever. A row that is gone stays refused, and so does one whose key
 // another row holds too.
 void DataSet::failChangedByOthers(bool storing) {
-    const QString refused =
-        storing ? QStringLiteral("your change is kept but was not stored") : QStringLiteral("it was not deleted");
-    const QString message =
-        QStringLiteral("The row was changed or deleted by another user since it was read; ") + refused;
+    // Whole sentences, each translated as one.
+    const QString message = storing ? tr("The row was changed or deleted by another user since it was read; your "
+                                         "change is kept but was not stored")
+                                    : tr("The row was changed or deleted by another user since it was read; it was "
+                                         "not deleted");
     Row& row = rows_[current_];
     QList<QSqlRecord> found;
     try {
@@ -275,17 +277,21 @@ void DataSet::failChangedByOthers(bool storing) {
     }
     if (found.isEmpty()) throw Failure(message);
     if (found.size() > 1)
-        throw Failure(QStringLiteral("Another row of %1 has the same %2 (%3), so this program cannot tell the two "
-                                     "apart; %4")
-                          .arg(tableName_, Connection::rowKey(), row.key.toString(), refused));
+        throw Failure((storing ? tr("Another row of %1 has the same %2 (%3), so this program cannot tell the two "
+                                    "apart; your change is kept but was not stored")
+                               : tr("Another row of %1 has the same %2 (%3), so this program cannot tell the two "
+                                    "apart; it was not deleted"))
+                          .arg(tableName_, Connection::rowKey(), row.key.toString()));
     const QList<int> columns = fieldColumns(found.first());
     for (int i = 0; i < fields_.size() && i < columns.size(); ++i) {
         row.values[i] = found.first().value(columns[i]);
         if (isEditing() && !modified_.contains(i)) buffer_[i] = row.values[i];
     }
     emit rowChanged(current_);
-    throw Failure(message + (storing ? QStringLiteral(" (storing it again replaces their change)")
-                                     : QStringLiteral(" (deleting it again deletes their version)")));
+    throw Failure(storing ? tr("The row was changed or deleted by another user since it was read; your change is kept "
+                               "but was not stored (storing it again replaces their change)")
+                          : tr("The row was changed or deleted by another user since it was read; it was not "
+                               "deleted (deleting it again deletes their version)"));
 }
 
 void DataSet::storeEdit() {
@@ -356,7 +362,7 @@ void DataSet::remove() {
         cancel();
         return;
     }
-    if (rows_.isEmpty()) throw Failure(QStringLiteral("Cannot perform this operation on an empty dataset"));
+    if (rows_.isEmpty()) throw Failure(tr("Cannot perform this operation on an empty dataset"));
     if (state_ == State::Edit) cancel();
     const Row& row = rows_[current_];
     QVariantList bindings;

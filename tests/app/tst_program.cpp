@@ -9,55 +9,20 @@
 #include <QtTest>
 
 #include "SystemClose.h"
+#include "tests/common/XDriver.h"
+
+using xdriver::click;
+using xdriver::waitForWindow;
+using xdriver::windowRect;
 
 namespace {
 
 const QString kCourse = QStringLiteral(TEXTBOOK_BINARY_DIR "/course");
 const QString kProgram = QStringLiteral(TEXTBOOK_BINARY_DIR "/textbook");
 
-QString xdotool(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral("xdotool"), args);
-    p.waitForFinished(10000);
-    return QString::fromUtf8(p.readAllStandardOutput()).trimmed();
-}
-
-// The first visible window whose title is exactly the given one; empty after the timeout. Titles
-// are read as window managers read them (_NET_WM_NAME, UTF-8): the older WM_NAME, which xdotool's
-// --name searches, is in the program's locale and holds no Cyrillic where no locale is set.
-QString waitForWindow(const QString& title, int timeoutMs = 30000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (timer.elapsed() < timeoutMs) {
-        const QString ids = xdotool({QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                                     QStringLiteral("--class"), QStringLiteral(".")});
-        for (const QString& id : ids.split(u'\n', Qt::SkipEmptyParts))
-            if (xdotool({QStringLiteral("getwindowname"), id}) == title) return id;
-        QTest::qWait(100);
-    }
-    return {};
-}
-
-QPoint windowPosition(const QString& id) {
-    const QString geometry = xdotool({QStringLiteral("getwindowgeometry"), id});
-    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Position: (\\d+),(\\d+)")).match(geometry);
-    return m.hasMatch() ? QPoint(m.captured(1).toInt(), m.captured(2).toInt()) : QPoint(-1, -1);
-}
-
 // The colour the screen shows at a point, whichever program drew it.
 QColor screenPixel(const QPoint& at) {
     return QGuiApplication::primaryScreen()->grabWindow(0, at.x(), at.y(), 1, 1).toImage().pixelColor(0, 0);
-}
-
-QSize windowSize(const QString& id) {
-    const QString geometry = xdotool({QStringLiteral("getwindowgeometry"), id});
-    const QRegularExpressionMatch m = QRegularExpression(QStringLiteral("Geometry: (\\d+)x(\\d+)")).match(geometry);
-    return m.hasMatch() ? QSize(m.captured(1).toInt(), m.captured(2).toInt()) : QSize();
-}
-
-void click(const QString& window, int x, int y) {
-    xdotool({QStringLiteral("mousemove"), QStringLiteral("--window"), window, QString::number(x), QString::number(y),
-             QStringLiteral("click"), QStringLiteral("1")});
 }
 
 void copyTree(const QString& from, const QString& to) {
@@ -137,7 +102,7 @@ private slots:
 
         const QString window = waitForWindow(QStringLiteral("Выбор языка"));
         QVERIFY2(!window.isEmpty(), "the language window did not appear");
-        QCOMPARE(windowSize(window), QSize(638, 452));
+        QCOMPARE(windowRect(window).size(), QSize(638, 452));
 
         if (!language.isEmpty()) {
             if (language == u"Rus")
@@ -146,12 +111,12 @@ private slots:
                 click(window, 144 + 34, 388 + 20);
             const QString main = waitForWindow(mainTitle);
             QVERIFY2(!main.isEmpty(), "the main window did not appear");
-            QVERIFY(waitForWindow(QStringLiteral("Выбор языка"), 2000).isEmpty());
-            QCOMPARE(windowSize(main), QSize(892, 705));
+            QVERIFY(waitForWindow(QStringLiteral("Выбор языка"), QSize(), 2000).isEmpty());
+            QCOMPARE(windowRect(main).size(), QSize(892, 705));
 
             // The window is cut to its outline: a hole shows the (black) screen behind it, while the
             // panel beside it shows the window.
-            const QPoint origin = windowPosition(main);
+            const QPoint origin = windowRect(main).topLeft();
             QTRY_VERIFY(screenPixel(origin + QPoint(200, 300)) != QColor(Qt::black));
             QCOMPARE(screenPixel(origin + QPoint(450, 660)), QColor(Qt::black));
             QCOMPARE(screenPixel(origin + QPoint(5, 300)), QColor(Qt::black));

@@ -141,8 +141,8 @@ void DropServerDatabase(const QString& name) {
 }
 
 CourseRoot::CourseRoot(int bankRows, Backend backend)
-    : CourseRoot(QList<coursedb::Table>{QuestionBank(QStringLiteral("test"), bankRows),
-                                        QuestionBank(QStringLiteral("test_kz"), bankRows), StandardUsers()},
+    : CourseRoot(coursedb::WithResultsTable({QuestionBank(QStringLiteral("test"), bankRows),
+                                             QuestionBank(QStringLiteral("test_kz"), bankRows), StandardUsers()}),
                  backend) {}
 
 CourseRoot::CourseRoot(const QList<coursedb::Table>& tables, Backend backend) : backend_(backend) {
@@ -160,6 +160,7 @@ CourseRoot::CourseRoot(const QList<coursedb::Table>& tables, Backend backend) : 
     } catch (const platform::Failure& failure) {
         qFatal("fixture: %s", qPrintable(failure.message()));
     }
+    if (coursedb::WithResultsTable(tables).size() > tables.size()) exec(QStringLiteral("DROP TABLE results"));
     QFile::remove(source);
     qputenv("TEXTBOOK_DATABASE", connectionString().toUtf8());
 }

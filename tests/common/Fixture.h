@@ -47,9 +47,10 @@ void DropServerDatabase(const QString& name);
 
 class CourseRoot {
 public:
-    // With both banks (`bankRows` questions each) and the standard register.
+    // With both banks (`bankRows` questions each), the standard register and the empty table of test
+    // results, as a course database is made now.
     explicit CourseRoot(int bankRows = 30, Backend backend = CurrentBackend());
-    // With exactly these tables.
+    // With exactly these tables (on a server too, where a push adds the table of test results).
     explicit CourseRoot(const QList<coursedb::Table>& tables, Backend backend = CurrentBackend());
     ~CourseRoot();
     CourseRoot(const CourseRoot&) = delete;

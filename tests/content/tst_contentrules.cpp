@@ -2,6 +2,7 @@
 #include <QtTest>
 
 #include "content/rules/ContentRules.h"
+#include "content/rules/CourseOutline.h"
 #include "platform/failure/Failure.h"
 
 class TestContentRules : public QObject {
@@ -86,6 +87,53 @@ private slots:
         QCOMPARE(MenuChapterText(QStringLiteral("1 Неделя"), QStringLiteral("Лекция")),
                  QStringLiteral("1 НеделяЛекция"));
         QCOMPARE(MenuChapterText(QString(), QStringLiteral("Введение")), QStringLiteral("Введение"));
+    }
+
+    // A recorded chapter back to the pages and sections that record it, written out from the
+    // course's tree and menu tables: "page#section" (0: the whole page), tree places first.
+    void chapterPlaces_data() {
+        QTest::addColumn<bool>("kazakh");
+        QTest::addColumn<QString>("chapter");
+        QTest::addColumn<QStringList>("places");
+
+        QTest::newRow("week page") << false << "1 Неделя" << QStringList{"1 Неделя#0"};
+        QTest::newRow("tree section") << false << "Практическая работа №1" << QStringList{"1 Неделя#2"};
+        QTest::newRow("tree label with two spaces") << false << "Лабораторная  работа №3" << QStringList{"3 Неделя#2"};
+        QTest::newRow("that label with one space is no tree label")
+            << false << "Лабораторная работа №3" << QStringList{};
+        QTest::newRow("a section label of two weeks")
+            << false << "Лабораторная работа №2" << QStringList{"1 Неделя#3", "2 Неделя#2"};
+        QTest::newRow("the lectures") << false << "Лекция"
+                                      << QStringList{"1 Неделя#1", "4 Неделя#1", "7 Неделя#1", "10 Неделя#1",
+                                                     "13 Неделя#1"};
+        QTest::newRow("menu section by its tag")
+            << false << "1 НеделяПрактическая работа №2" << QStringList{"1 Неделя#3"};
+        QTest::newRow("menu item without an action of its own")
+            << false << "7 НеделяЛабораторная работа№7" << QStringList{"7 Неделя#3"};
+        QTest::newRow("tree and menu open the same page") << false << "Введение" << QStringList{"Введение#0"};
+        QTest::newRow("video root is a page") << false << "Видео" << QStringList{"Видео#0"};
+        QTest::newRow("the menu's video item records nothing") << false << "Видеоматериал" << QStringList{};
+        QTest::newRow("a video's label") << false << "3" << QStringList{};
+        QTest::newRow("nothing recorded") << false << "" << QStringList{};
+        QTest::newRow("a chapter of the other language") << false << "1 Апта" << QStringList{};
+        QTest::newRow("a text with one more space names nothing") << false << "1 НеделяЛекция " << QStringList{};
+        QTest::newRow("Kazakh 8 Тарау") << true << "8 ТарауПрактикалық жұмыс №8" << QStringList{"8 Тарау#1"};
+        QTest::newRow("Kazakh tree's literature") << true << "Јдебиет" << QStringList{"Јдебиет#0"};
+        QTest::newRow("Kazakh menu's literature") << true << "Әдебиет" << QStringList{"Әдебиет#0"};
+        QTest::newRow("Kazakh label of two weeks")
+            << true << "Зертханалық жұмыс№3" << QStringList{"3 Апта#2", "4 Апта#3"};
+        QTest::newRow("Kazakh menu lecture of week 1") << true << "1 АптаДәріс" << QStringList{"1 Апта#1"};
+        QTest::newRow("Kazakh video root") << true << "Видеоматериал" << QStringList{"Видеоматериал#0"};
+        QTest::newRow("Russian chapter in Kazakh") << true << "Введение" << QStringList{};
+    }
+    void chapterPlaces() {
+        QFETCH(bool, kazakh);
+        QFETCH(QString, chapter);
+        QFETCH(QStringList, places);
+        QStringList found;
+        for (const ChapterPlace& place : ChapterPlaces(kazakh ? Language::Kazakh : Language::Russian, chapter))
+            found << place.page + u'#' + QString::number(place.section);
+        QCOMPARE(found, places);
     }
 };
 

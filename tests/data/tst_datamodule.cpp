@@ -110,7 +110,7 @@ private slots:
         QTest::addColumn<bool>("thenKazakh");  // the second press is on "Kaz"
         QTest::newRow("database file missing") << "missing"
                                                << ""
-                                               << "the file does not exist"
+                                               << "файл не найден"
                                                << "" << false;
         QTest::newRow("not a database") << "notadb"
                                         << ""
@@ -131,7 +131,7 @@ private slots:
                                                          << "relation \"test\" does not exist" << true;
         QTest::newRow("database file missing, then Kaz") << "missing"
                                                          << ""
-                                                         << "the file does not exist"
+                                                         << "файл не найден"
                                                          << "" << true;
     }
     void failedChoiceThenRetry() {
@@ -192,15 +192,15 @@ private slots:
         QTest::addColumn<QString>("message");
         const QString secret = QStringLiteral("S3cret-Pw");
         QTest::newRow("not a PostgreSQL address") << "mysql://textbook:" + secret + "@127.0.0.1/%db"
-                                                  << "is not a PostgreSQL address";
+                                                  << "задана не адресом PostgreSQL";
         QTest::newRow("a file path") << "/srv/course/Base/test.db"
-                                     << "is not a PostgreSQL address";
+                                     << "задана не адресом PostgreSQL";
         QTest::newRow("port not a number") << "postgresql://textbook:" + secret + "@127.0.0.1:54x/%db"
-                                           << "the address is not a valid PostgreSQL address";
+                                           << "это не адрес PostgreSQL";
         QTest::newRow("no database named") << "postgresql://textbook:" + secret + "@127.0.0.1:%port/"
-                                           << "it names no database";
+                                           << "в нём не указано имя базы данных";
         QTest::newRow("option with a space") << "postgresql://textbook:" + secret + "@127.0.0.1:%port/%db?sslmode=a%20b"
-                                             << "the option sslmode is not understood";
+                                             << "параметр sslmode не распознан";
         QTest::newRow("unreachable server") << "postgresql://textbook:" + secret + "@127.0.0.1:1/%db"
                                             << "Connection refused";
         QTest::newRow("refused login") << "postgresql://textbook:" + secret + "@127.0.0.1:%port/%db"
@@ -250,7 +250,8 @@ private slots:
         QVERIFY(!DataModule5->ADOTable2->isActive());
         Form1->SpeedButton2->click();
         QCOMPARE(windows.desktop.errors.size(), 2);
-        QCOMPARE(windows.desktop.errors[1].text, QStringLiteral("Cannot perform this operation on an open dataset."));
+        // Said in Kazakh: the press was on "Kaz".
+        QCOMPARE(windows.desktop.errors[1].text, QStringLiteral("Бұл әрекетті ашық кестемен орындауға болмайды."));
         QCOMPARE(DataModule5->ADOTable1->tableName(), QStringLiteral("test"));
         QVERIFY(Form1->isVisible() && !Form8->isVisible());
     }
@@ -270,7 +271,7 @@ private slots:
         for (int press = 1; press <= 2; ++press) {
             Form1->SpeedButton1->click();
             QCOMPARE(windows.desktop.errors.size(), press);
-            QCOMPARE(windows.desktop.errors.last().text, QStringLiteral("Field '%1' not found.").arg(field));
+            QCOMPARE(windows.desktop.errors.last().text, QStringLiteral("Поле «%1» не найдено.").arg(field));
             QVERIFY(Form1->isVisible() && !Form2->isVisible());
         }
     }

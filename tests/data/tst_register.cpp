@@ -622,8 +622,8 @@ private slots:
         QTest::newRow("changed by another user, click on another row")
             << "UPDATE user1 SET glava = 'другая' WHERE \"user\" = 'Айгерим'"
             << "click:2"
-            << "changed or deleted by another user since it was read; your change is kept but was not stored "
-               "(storing it again replaces their change)"
+            << "изменил или удалил другой пользователь после того, как она была прочитана; ваше изменение не "
+               "записано в базу, но не потеряно (повторная запись заменит чужое изменение)"
             << "Ася|другая"
             << "Ася|другая";
     }

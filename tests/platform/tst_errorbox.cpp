@@ -10,11 +10,16 @@
 #include "platform/RecordingDesktop.h"
 #include "platform/WaitCursor.h"
 #include "platform/failure/Failure.h"
+#include "translations/Translations.h"
 
 class TestErrorBox : public QObject {
     Q_OBJECT
 
 private slots:
+    // The program speaks Russian from its start.
+    void initTestCase() { translations::useLanguage(QLocale::Russian); }
+    void cleanupTestCase() { translations::dropLanguage(); }
+
     void fullStopRule_data() {
         QTest::addColumn<QString>("message");
         QTest::addColumn<QString>("shown");

@@ -1,6 +1,7 @@
 // A lab's two roles, set up with the SQL the README gives, run as it stands there: the owner pushes
 // the course; the textbooks' role opens it in the textbook, records chapters, registers and deletes
-// users, and can change nothing else, also after the owner pushed the course again with --force.
+// users, stores finished tests, and can change nothing else (nor read the results), also after the
+// owner pushed the course again with --force.
 #include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -15,6 +16,8 @@
 #include "data/cursor/DataSet.h"
 #include "tests/common/Fixture.h"
 #include "tests/common/WindowSetGuard.h"
+#include "tests/testing/TestRun.h"
+#include "tools/coursedb/ContentCheck.h"
 #include "tools/coursedb/CourseDb.h"
 #include "tools/coursedb/CourseFile.h"
 #include "tools/coursedb/ServerPush.h"
@@ -141,7 +144,7 @@ private slots:
     void textbookWorksWithItsRole() {
         const Lab lab;
         lab.setUp(Course(30));
-        const Textbook textbook(lab.asTextbook());
+        Textbook textbook(lab.asTextbook());
         QCOMPARE(textbook.windows.desktop.errors.size(), 0);
         QVERIFY(Form2->isVisible());
         QCOMPARE(Form2->StatusBar1->panelText(2), QStringLiteral("Айгерим"));
@@ -168,6 +171,31 @@ private slots:
         }
         questions.cancel();
         QCOMPARE(fixture::QueryRows(lab.asSuperuser(), "SELECT * FROM test ORDER BY rowid"), bank);
+
+        // A finished test is stored, as the role may add to the results; it is Айгерим's again.
+        QVERIFY(users.locate(QStringLiteral("user"), QStringLiteral("Айгерим")));
+        testrun::TakeTest(textbook.windows.desktop, Language::Russian, 3, QStringLiteral("cdeab"));
+        QCOMPARE(textbook.windows.desktop.errors.size(), 0);
+        QCOMPARE(fixture::QueryRows(lab.asSuperuser(), "SELECT student, first_question, answers, score FROM results"),
+                 QStringList{"Айгерим|3|cdeab---------------|5"});
+        // coursedb check as the role finds nothing wrong with the results.
+        QTemporaryDir root;
+        for (const coursedb::Problem& problem : coursedb::CheckContentRoot(root.path(), lab.asTextbook()))
+            QVERIFY2(!problem.where.contains("results"), qPrintable(problem.what));
+    }
+
+    // Without the README's grant on the results, coursedb check says what the role may not do.
+    void checkFindsTheMissingGrant() {
+        const Lab lab;
+        lab.setUp(Course(5));
+        lab.run(lab.asOwner(), {QStringLiteral("REVOKE INSERT ON results FROM textbook")});
+        QTemporaryDir root;
+        QStringList said;
+        for (const coursedb::Problem& problem : coursedb::CheckContentRoot(root.path(), lab.asTextbook()))
+            if (problem.where.contains("table results")) said << problem.what + " / " + problem.fix;
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].contains("may not add rows") && said[0].contains("GRANT INSERT ON results TO"),
+                 qPrintable(said[0]));
     }
 
     // Whatever else the role tries is refused, and nothing changes.
@@ -181,13 +209,21 @@ private slots:
         QTest::newRow("change the register's fields") << "ALTER TABLE user1 ADD COLUMN note text";
         QTest::newRow("make a table") << "CREATE TABLE notes (note text)";
         QTest::newRow("make a temporary table") << "CREATE TEMP TABLE notes (note text)";
+        QTest::newRow("read the results") << "SELECT * FROM results";
+        QTest::newRow("count the results") << "SELECT count(*) FROM results";
+        QTest::newRow("change a result") << "UPDATE results SET score = 20";
+        QTest::newRow("delete the results") << "DELETE FROM results";
+        QTest::newRow("add a result and read it back") << "INSERT INTO results (student) VALUES ('x') RETURNING *";
     }
     void nothingElseIsAllowed() {
         QFETCH(QString, sql);
         const Lab lab;
         lab.setUp(Course(5));
+        // A result there, for the role to try to read, change or delete.
+        fixture::QueryRows(lab.asSuperuser(), "INSERT INTO results (student, score) VALUES ('Айгерим', 7)");
         auto everything = [&] {
-            return fixture::QueryRows(lab.asSuperuser(), "SELECT * FROM test") +
+            return fixture::QueryRows(lab.asSuperuser(), "SELECT * FROM results") +
+                   fixture::QueryRows(lab.asSuperuser(), "SELECT * FROM test") +
                    fixture::QueryRows(lab.asSuperuser(), "SELECT * FROM test_kz") +
                    fixture::QueryRows(lab.asSuperuser(), "SELECT * FROM user1") +
                    fixture::QueryRows(lab.asSuperuser(),
@@ -215,6 +251,11 @@ private slots:
         QCOMPARE(fixture::QueryRows(lab.asSuperuser(), "SELECT glava FROM user1 ORDER BY rowid LIMIT 1"),
                  QStringList{"2 Неделя"});
         QVERIFY(!Refusal(lab.asTextbook(), "DELETE FROM test").isEmpty());
+        // The results table stayed, with its grant: the role adds a row, numbered by its identity
+        // column without a grant on the column's sequence.
+        QCOMPARE(Refusal(lab.asTextbook(), "INSERT INTO results (student, score) VALUES ('Борис', 3)"), QString());
+        QCOMPARE(fixture::QueryRows(lab.asSuperuser(), "SELECT rowid, student, score FROM results"),
+                 QStringList{"1|Борис|3"});
     }
 };
 

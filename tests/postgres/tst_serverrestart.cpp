@@ -3,7 +3,8 @@
 // chapter tree, as a student's double-click does: a store while the server is down, or cut off by
 // the server stopping while it runs, is one error box per attempt and stays pending, and nothing of
 // it stays on the server; once the server is back the next store succeeds and the server holds the
-// chapter. A restart while nothing was being stored costs the student nothing at all.
+// chapter. A restart while nothing was being stored costs the student nothing at all. The same for a
+// finished test's result: kept while the server is down, stored with the next finish.
 #include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -20,73 +21,18 @@
 #include "data/cursor/Connection.h"
 #include "data/cursor/DataSet.h"
 #include "tests/common/Fixture.h"
+#include "tests/common/OwnServer.h"
 #include "tests/common/WindowSetGuard.h"
-#include "tools/coursedb/CourseFile.h"
-#include "tools/coursedb/ServerPush.h"
+#include "tests/testing/TestRun.h"
 
 namespace {
 
-const QString kServerScript = QStringLiteral(TEXTBOOK_SOURCE_DIR "/tests/postgres/server.sh");
-
-// A PostgreSQL server of this test's own, stopped (its data removed) when this ends.
-class OwnServer {
-public:
-    ~OwnServer() { stop(); }
-
-    bool start() {
-        if (!state_.isValid() || !script(QStringLiteral("start"))) return false;
-        QFile uri(state_.filePath(QStringLiteral("uri")));
-        if (!uri.open(QIODevice::ReadOnly)) return false;
-        uri_ = QString::fromUtf8(uri.readAll()).trimmed();
-        started_ = true;
-        return !uri_.isEmpty();
-    }
-    bool pause() { return script(QStringLiteral("pause")); }
-    bool resume() { return script(QStringLiteral("resume")); }
-    bool stop() {
-        if (!started_) return true;
-        started_ = false;
-        return script(QStringLiteral("stop"));
-    }
-    QString uri() const { return uri_; }
-    QString state() const { return state_.path(); }
-    QString lastOutput() const { return output_; }
-
-private:
-    bool script(const QString& command) {
-        QProcess process;
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        process.start(kServerScript, {command, state_.path()});
-        const bool done = process.waitForFinished(180000);
-        output_ = QString::fromUtf8(process.readAll());
-        return done && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    }
-
-    QTemporaryDir state_;
-    QString uri_;
-    QString output_;
-    bool started_ = false;
-};
+using fixture::DatabaseVariable;
+using fixture::OwnServer;
 
 // The register's rows as the server holds them now.
 QStringList registerRows(const QString& address) {
     return fixture::QueryRows(address, QStringLiteral("SELECT \"user\", glava FROM user1 ORDER BY rowid"));
-}
-
-// A course database of its own on the server, pushed from a file as a course team does; the
-// address of it.
-QString makeCourse(const QString& serverUri, const QString& workDir) {
-    const QString name = QStringLiteral("course_") + QUuid::createUuid().toString(QUuid::Id128);
-    fixture::QueryRows(serverUri, QStringLiteral("CREATE DATABASE %1").arg(name));
-    QUrl url(serverUri);
-    url.setPath(u'/' + name);
-    const QString source = workDir + QStringLiteral("/source.db");
-    coursedb::WriteDatabase(source,
-                            {fixture::QuestionBank(QStringLiteral("test"), 5),
-                             fixture::QuestionBank(QStringLiteral("test_kz"), 5), fixture::StandardUsers()},
-                            true);
-    coursedb::PushDatabase(source, url.toString(), false);
-    return url.toString();
 }
 
 // The student double-clicks a top-level entry of the Russian main window's chapter tree.
@@ -99,14 +45,6 @@ void openChapter(int entry) {
 QString entryText(int entry) {
     return QStringList{QStringLiteral("Введение"), QStringLiteral("1 Неделя"), QStringLiteral("2 Неделя")}.at(entry);
 }
-
-// TEXTBOOK_DATABASE naming a database while this lives.
-struct DatabaseVariable {
-    explicit DatabaseVariable(const QString& address) { qputenv("TEXTBOOK_DATABASE", address.toUtf8()); }
-    ~DatabaseVariable() { qunsetenv("TEXTBOOK_DATABASE"); }
-    DatabaseVariable(const DatabaseVariable&) = delete;
-    DatabaseVariable& operator=(const DatabaseVariable&) = delete;
-};
 
 // The window set on a content root whose course database is a database on the test's server, with
 // Russian chosen.
@@ -146,7 +84,7 @@ private slots:
         QFETCH(int, entryAfter);
         QFETCH(bool, whileStoring);
         QTemporaryDir work;
-        const QString address = makeCourse(server_.uri(), work.path());
+        const QString address = fixture::MakeServerCourse(server_.uri(), work.path());
         Session session(address);
         auto& errors = session.windows.desktop.errors;
         QVERIFY2(errors.isEmpty(), qPrintable(errors.value(0).text));
@@ -183,7 +121,7 @@ private slots:
                                QStringLiteral("for i in $(seq 1200); do [ \"$(psql \"$1\" -Atc \"SELECT count(*) FROM "
                                               "pg_stat_activity WHERE wait_event = 'PgSleep'\")\" = 1 ] && break; "
                                               "sleep 0.1; done; exec \"$2\" pause \"$3\""),
-                               QStringLiteral("stopper"), server_.uri(), kServerScript, server_.state()});
+                               QStringLiteral("stopper"), server_.uri(), OwnServer::scriptPath(), server_.state()});
                 QVERIFY(stopper.waitForStarted(30000));
             }
             openChapter(1);
@@ -232,7 +170,7 @@ private slots:
     void restartBetweenStores() {
         QFETCH(int, restarts);
         QTemporaryDir work;
-        const QString address = makeCourse(server_.uri(), work.path());
+        const QString address = fixture::MakeServerCourse(server_.uri(), work.path());
         Session session(address);
         auto& errors = session.windows.desktop.errors;
         openChapter(0);
@@ -251,6 +189,52 @@ private slots:
         QCOMPARE(DataModule5->ADOTable2->state(), DataSet::State::Browse);
         QCOMPARE(registerRows(address).first(), QStringLiteral("Айгерим|") + entryText(1));
         QCOMPARE(Form2->StatusBar1->panelText(4), entryText(1));
+    }
+
+    // A test finished while the server is down: one error box over the results, which stay, and the
+    // result kept; once the server is back the next finish stores both, in order. A restart between
+    // two finishes costs the student nothing.
+    void testResultWhileTheServerIsDown_data() {
+        QTest::addColumn<bool>("downAtTheFinish");
+        QTest::newRow("down at the finish") << true;
+        QTest::newRow("restarted between two finishes") << false;
+    }
+    void testResultWhileTheServerIsDown() {
+        QFETCH(bool, downAtTheFinish);
+        QTemporaryDir work;
+        const QString address = fixture::MakeServerCourse(server_.uri(), work.path(), 40);
+        Session session(address);
+        auto& desktop = session.windows.desktop;
+        const QString results =
+            QStringLiteral("SELECT student, first_question, answers, score FROM results ORDER BY rowid");
+        const QString first = QStringLiteral("Айгерим|6|abcde---------------|5");
+        const QString second = QStringLiteral("Айгерим|11|ab------------------|2");
+        testrun::TakeTest(desktop, Language::Russian, 6, QStringLiteral("abcde"));
+        QVERIFY2(desktop.errors.isEmpty(), qPrintable(desktop.errors.value(0).text));
+        QCOMPARE(fixture::QueryRows(address, results), QStringList{first});
+        Form7->BitBtn1->click();
+
+        QVERIFY2(server_.pause(), qPrintable(server_.lastOutput()));
+        if (!downAtTheFinish) QVERIFY2(server_.resume(), qPrintable(server_.lastOutput()));
+        testrun::TakeTest(desktop, Language::Russian, 11, QStringLiteral("ab"));
+        if (!downAtTheFinish) {
+            QVERIFY2(desktop.errors.isEmpty(), qPrintable(desktop.errors.value(0).text));
+            QCOMPARE(fixture::QueryRows(address, results), QStringList({first, second}));
+            return;
+        }
+        QCOMPARE(desktop.errors.size(), 1);
+        QVERIFY2(desktop.errors[0].text.startsWith(QStringLiteral("Результат теста не удалось сохранить")),
+                 qPrintable(desktop.errors[0].text));
+        QVERIFY2(!desktop.errors[0].text.contains(QUrl(server_.uri()).password()), "the box shows the password");
+        QVERIFY(Form7->isVisible());
+        QVERIFY2(server_.resume(), qPrintable(server_.lastOutput()));
+        QCOMPARE(fixture::QueryRows(address, results), QStringList{first});
+
+        Form7->BitBtn1->click();
+        testrun::TakeTest(desktop, Language::Russian, 16, QStringLiteral("c"));
+        QCOMPARE(desktop.errors.size(), 1);
+        QCOMPARE(fixture::QueryRows(address, results),
+                 QStringList({first, second, QStringLiteral("Айгерим|16|c-------------------|0")}));
     }
 };
 

@@ -517,7 +517,7 @@ private slots:
             QCOMPARE(desktop.errors.size(), expectedBoxes.size() + 1);
             QCOMPARE(desktop.errors.last().caption, kCaption);
             QCOMPARE(desktop.errors.last().text,
-                     QStringLiteral("The course database %1 is no longer there (deleted or moved away): attempt "
+                     QStringLiteral("Базы курса «%1» больше нет на месте (её удалили или переместили): attempt "
                                     "to write a readonly database.")
                          .arg(root + QStringLiteral("/Base/test.db")));
             QCOMPARE(DataModule5->ADOTable2->state(), DataSet::State::Edit);

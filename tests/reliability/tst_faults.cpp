@@ -7,16 +7,20 @@
 #include <QSqlQuery>
 #include <QUuid>
 #include <QtTest>
+#include <optional>
 
 #include "data/cursor/Connection.h"
 #include "data/cursor/DataSet.h"
 #include "platform/Handler.h"
 #include "platform/RecordingDesktop.h"
 #include "tests/common/Fixture.h"
+#include "tests/common/Immutable.h"
 #include "tests/common/OpenedRegister.h"
 
 using fixture::CourseRoot;
+using fixture::Immutable;
 using Opened = fixture::OpenedRegister;
+using fixture::Immutable;
 
 namespace {
 
@@ -68,26 +72,6 @@ int runHelper(const QStringList& args) {
     if (!helper.waitForFinished(30000)) return -1;
     return helper.exitStatus() == QProcess::NormalExit ? helper.exitCode() : -1;
 }
-
-// Makes a file or directory immutable while it lives (root ignores permission bits, not this flag).
-class Immutable {
-public:
-    explicit Immutable(const QString& path) : path_(path) {
-        ok_ = QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("+i"), path_}) == 0;
-    }
-    ~Immutable() { release(); }
-    Immutable(const Immutable&) = delete;
-    Immutable& operator=(const Immutable&) = delete;
-    bool ok() const { return ok_; }
-    void release() {
-        if (ok_) QProcess::execute(QStringLiteral("chattr"), {QStringLiteral("-i"), path_});
-        ok_ = false;
-    }
-
-private:
-    QString path_;
-    bool ok_ = false;
-};
 
 // A tmpfs of the given size mounted on a temporary directory while it lives. Mounting needs root
 // (and, in a container, the right to mount); ok() tells whether it worked.
@@ -253,35 +237,52 @@ private slots:
         QCOMPARE(integrity(root.databasePath()), QStringLiteral("ok"));
     }
 
-    // The database file or its directory becomes read-only while the program runs: the store is
-    // refused with an error box, the change stays pending and is stored once it is writable again.
+    // The database file is read-only from the start (as the course the package installs is for
+    // every user but root), or it or its directory becomes read-only while the program runs: the
+    // store is refused with an error box that says, in Russian, that the course folder is read-only
+    // and what to do, with the database's own words; the change stays pending. Once the file is
+    // writable again an open connection stores it; one that opened the file read-only cannot.
     void readOnlyDatabase_data() {
         QTest::addColumn<bool>("directory");
-        QTest::newRow("file") << false;
-        QTest::newRow("directory") << true;
+        QTest::addColumn<bool>("fromTheStart");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("file from the start") << false << true << "attempt to write a readonly database";
+        QTest::newRow("file while open") << false << false << "disk I/O error";
+        QTest::newRow("directory while open") << true << false << "unable to open database file";
     }
     void readOnlyDatabase() {
         QFETCH(bool, directory);
+        QFETCH(bool, fromTheStart);
+        QFETCH(QString, reason);
         CourseRoot root;
         platform::RecordingDesktop desktop;
+        const QString target = directory ? QFileInfo(root.databasePath()).absolutePath() : root.databasePath();
+        if (!directory && !fromTheStart && !immutableStopsOpenFiles(root.path()))
+            QSKIP("chattr +i does not stop writes to an open file here (not root, or a file system such as tmpfs)");
+        std::optional<Immutable> readOnly;
+        if (fromTheStart) readOnly.emplace(target);
         Opened opened(root);
         const QStringList before = root.rows(QStringLiteral("user1"));
-        const QString target = directory ? QFileInfo(root.databasePath()).absolutePath() : root.databasePath();
-        if (!directory && !immutableStopsOpenFiles(root.path()))
-            QSKIP("chattr +i does not stop writes to an open file here (not root, or a file system such as tmpfs)");
-        Immutable readOnly(target);
-        if (!readOnly.ok()) QSKIP("chattr +i does not work here (not root, or a file system without the flag)");
+        if (!fromTheStart) readOnly.emplace(target);
+        if (!readOnly->ok()) QSKIP("chattr +i does not work here (not root, or a file system without the flag)");
 
         opened.users.edit();
         opened.users.setFieldText(QStringLiteral("glava"), QStringLiteral("5 Неделя"));
         platform::runGuarded([&] { opened.users.post(); });
         QCOMPARE(desktop.errors.size(), 1);
         QCOMPARE(desktop.errors[0].caption, QStringLiteral("Электронный учебник"));
+        QCOMPARE(desktop.errors[0].text,
+                 QStringLiteral("Изменение не сохранено: папка курса с базой «%1» доступна только для чтения (%2). "
+                                "Чтобы работать с демонстрационным курсом, запустите учебник из меню: он откроет "
+                                "вашу собственную копию курса. Свой курс скопируйте в папку, где у вас есть право "
+                                "записи, и запускайте учебник в ней.")
+                     .arg(root.databasePath(), reason));
         QVERIFY(opened.users.isModified());
         QCOMPARE(opened.users.fieldText(QStringLiteral("glava")), QStringLiteral("5 Неделя"));
 
-        readOnly.release();
+        readOnly->release();
         QCOMPARE(root.rows(QStringLiteral("user1")), before);
+        if (fromTheStart) return;
         platform::runGuarded([&] { opened.users.post(); });
         QCOMPARE(desktop.errors.size(), 1);
         QCOMPARE(opened.users.state(), DataSet::State::Browse);

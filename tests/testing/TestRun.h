@@ -10,6 +10,7 @@
 #include "app/WindowSet.h"
 #include "data/controls/DBMemo.h"
 #include "data/controls/DBText.h"
+#include "platform/RecordingDesktop.h"
 #include "testing/Unit4.h"
 #include "testing/Unit7.h"
 #include "tests/common/Fixture.h"
@@ -61,6 +62,17 @@ inline void AnswerPattern(const QString& pattern) {
         else
             ClickAnswer(c);
     }
+}
+
+// A whole test from the language's main window at a fixed window start: answered as AnswerPattern
+// says, and finished with Yes to the warning where one comes. The results stay on show.
+inline void TakeTest(platform::RecordingDesktop& desktop, Language language, int start, const QString& pattern) {
+    const FixedWindowStart fixed(start);
+    StartTest(language);
+    AnswerPattern(pattern);
+    desktop.answers = {true};
+    Finish();
+    desktop.answers.clear();
 }
 
 // The question on screen and the counter, as "Вопрос 7 | 2 из 20".

@@ -7,6 +7,7 @@
 #include "TestRun.h"
 #include "platform/Desktop.h"
 #include "platform/QtDesktop.h"
+#include "tests/common/ForwardingDesktop.h"
 #include "tests/common/WindowSetGuard.h"
 
 using namespace testrun;
@@ -17,30 +18,17 @@ namespace {
 
 // Prints into a PDF file through the real printer code; every other request is recorded by the
 // recording desktop it stands in front of.
-class PdfDesktop final : public platform::Desktop {
+class PdfDesktop final : public ForwardingDesktop {
 public:
     PdfDesktop(RecordingDesktop& recording, QString fileName)
-        : recording_(recording), fileName_(std::move(fileName)), previous_(platform::setDesktop(this)) {}
-    ~PdfDesktop() override { platform::setDesktop(previous_); }
-    PdfDesktop(const PdfDesktop&) = delete;
-    PdfDesktop& operator=(const PdfDesktop&) = delete;
+        : ForwardingDesktop(recording), fileName_(std::move(fileName)) {}
 
-    void showError(const QString& caption, const QString& text) override { recording_.showError(caption, text); }
-    bool askYesNo(const QString& caption, const QString& text) override { return recording_.askYesNo(caption, text); }
-    bool confirm(const QString& text) override { return recording_.confirm(text); }
-    void openWithDesktop(const QUrl& url) override { recording_.openWithDesktop(url); }
-    QRect workArea() override { return recording_.workArea(); }
-    QRect screenGeometry() override { return recording_.screenGeometry(); }
-    QString currentDirectory() override { return recording_.currentDirectory(); }
     std::unique_ptr<platform::PrintJob> beginPrint(const QString& documentName) override {
         return platform::beginPdfPrint(fileName_, documentName);
     }
-    void startSystemMove(QWidget* window) override { recording_.startSystemMove(window); }
 
 private:
-    RecordingDesktop& recording_;
     QString fileName_;
-    Desktop* previous_;
 };
 
 struct PdfLine {

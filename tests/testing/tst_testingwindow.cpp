@@ -665,9 +665,9 @@ private slots:
         QTest::addColumn<QString>("breakSql");
         QTest::addColumn<QString>("message");
         QTest::newRow("no answer key") << "ALTER TABLE test RENAME COLUMN otvet TO key"
-                                       << "Field 'otvet' not found.";
+                                       << "Поле «otvet» не найдено.";
         QTest::newRow("no question numbers") << "ALTER TABLE test RENAME COLUMN num TO n"
-                                             << "Field 'num' not found.";
+                                             << "Поле «num» не найдено.";
     }
     void unusableBank() {
         QFETCH(QString, breakSql);

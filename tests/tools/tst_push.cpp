@@ -319,14 +319,15 @@ private slots:
             expected = {"ShipperID|CompanyName|Phone", "1|1|Speedy Express|(503) 555-9831",
                         "2|2|United Package|(503) 555-3199", "3|3|Federal Shipping|(503) 555-9931"};
         }
-        QCOMPARE(coursedb::DatabaseTables(file), QStringList{name});
+        // A new database made by coursedb has the table of test results too.
+        QCOMPARE(coursedb::DatabaseTables(file), how == u"file" ? QStringList{name} : QStringList({name, "results"}));
 
         const CoursedbRun run = RunCoursedb({"push", file, server.address()});
         QVERIFY2(run.exitCode == 0, qPrintable(run.err));
         QCOMPARE(QueryRows(server.address(),
                            "SELECT table_name FROM information_schema.tables WHERE table_schema = "
-                           "current_schema() ORDER BY table_name = 'victim'"),
-                 QStringList({name, "victim"}));
+                           "current_schema() ORDER BY table_name = 'victim', table_name = 'results'"),
+                 QStringList({name, "results", "victim"}));
         QCOMPARE(QueryRows(server.address(), "SELECT v FROM victim"), QStringList{"kept"});
         QCOMPARE(QStringList(coursedb::ReadTable(server.address(), name).fields.join(u'|')) +
                      QueryRows(server.address(),

@@ -12,6 +12,7 @@
 #include "content/rules/ContentRules.h"
 #include "content/rules/CourseOutline.h"
 #include "data/cursor/Connection.h"
+#include "data/cursor/TestResults.h"
 #include "platform/failure/Failure.h"
 
 namespace coursedb {
@@ -59,11 +60,12 @@ public:
           given_(!database.isEmpty()),
           server_(IsServerAddress(database)) {}
 
-    QList<Problem> run() {
+    QList<Problem> run(QList<Problem>* notes) {
         for (const Language language : {Language::Russian, Language::Kazakh}) collect(language);
         checkPages();
         checkVideos();
         checkDatabase();
+        if (notes) *notes = notes_;
         return problems_;
     }
 
@@ -76,6 +78,7 @@ private:
     QList<PageNeed> pages_;
     QMap<int, VideoNeed> videos_;
     QList<Problem> problems_;
+    QList<Problem> notes_;
 
     void report(const QString& where, const QString& what, const QString& fix) {
         problems_ << Problem{where, what, fix};
@@ -278,6 +281,7 @@ private:
         checkBank(Language::Russian);
         checkBank(Language::Kazakh);
         checkRegister();
+        checkResults();
     }
 
     QString tableWhere(const QString& name) const { return QStringLiteral("%1, table %2").arg(shown_, name); }
@@ -405,10 +409,70 @@ private:
         readTable(QStringLiteral("user1"), QStringLiteral("the user register"), UserRegisterFields(),
                   QStringLiteral("user1.csv"));
     }
+
+    // The fields of a table, without reading its rows (the results may be many).
+    QStringList fieldsOf(const QString& table) const {
+        if (server_) return serverColumns(database_, table);
+        ::Connection connection;
+        connection.setConnectionString(database_);
+        connection.open();
+        const auto query = connection.run(QStringLiteral("SELECT * FROM %1 WHERE 0 = 1").arg(quoteIdentifier(table)));
+        QStringList fields;
+        for (int i = 0; i < query->record().count(); ++i) fields << query->record().fieldName(i);
+        return fields;
+    }
+
+    // The table the textbooks keep finished tests in: its absence is only said; a table the textbooks
+    // cannot add a row to would be an error box at every finished test.
+    void checkResults() {
+        const QString name = ResultsTableName();
+        const QString where = tableWhere(name);
+        const QString upgrade = QStringLiteral("coursedb upgrade %1").arg(given_ || server_ ? shown_ : database_);
+        try {
+            // The catalogue, not the table list: on a server the list leaves out a table the user has no
+            // grant on, and that table is there, refusing every finished test.
+            ::Connection connection;
+            connection.setConnectionString(database_);
+            connection.open();
+            if (!ResultsTableExists(connection)) {
+                notes_ << Problem{where, QStringLiteral("missing: test results will not be kept"),
+                                  QStringLiteral("coursedb upgrade adds the table: %1").arg(upgrade)};
+                return;
+            }
+            if (server_) {
+                const auto role =
+                    connection.run(QStringLiteral("SELECT current_user, has_table_privilege(?, 'INSERT')"), {name});
+                if (role->next() && !role->value(1).toBool()) {
+                    report(where,
+                           QStringLiteral("%1 may not add rows to it: each finished test would be an error box")
+                               .arg(role->value(0).toString()),
+                           QStringLiteral("as the owner of the tables: GRANT INSERT ON results TO %1")
+                               .arg(quoteIdentifier(role->value(0).toString())));
+                    return;
+                }
+            }
+            const QStringList fields = fieldsOf(name);
+            QStringList missing;
+            for (const ResultsColumn& column : ResultsColumns())
+                if (!fields.contains(column.name, Qt::CaseInsensitive)) missing << column.name;
+            if (!missing.isEmpty())
+                report(where,
+                       QStringLiteral("no field %1 (its fields: %2): the textbooks cannot store a finished test there")
+                           .arg(list(missing), fields.join(QStringLiteral(", "))),
+                       QStringLiteral("rename the table to keep what it holds (ALTER TABLE results RENAME TO "
+                                      "results_old), then make it anew: %1")
+                           .arg(upgrade));
+        } catch (const platform::Failure& failure) {
+            report(where, QStringLiteral("cannot be read: %1").arg(failure.message()),
+                   QStringLiteral("rename the table to keep what it holds, then make it anew: %1").arg(upgrade));
+        }
+    }
 };
 
 }  // namespace
 
-QList<Problem> CheckContentRoot(const QString& root, const QString& database) { return Checker(root, database).run(); }
+QList<Problem> CheckContentRoot(const QString& root, const QString& database, QList<Problem>* notes) {
+    return Checker(root, database).run(notes);
+}
 
 }  // namespace coursedb

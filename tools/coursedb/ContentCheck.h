@@ -24,6 +24,9 @@ constexpr int kMinimumBankRows = 399;
 // address of a lab's PostgreSQL database, whose tables must also carry the column "rowid". Its
 // problems then name that file, or the address without its password, and their fixes say what to
 // do there.
-QList<Problem> CheckContentRoot(const QString& root, const QString& database = QString());
+// `notes`, when given, gets what is worth knowing but no problem: a course database without the table
+// of test results (the textbooks then keep none).
+QList<Problem> CheckContentRoot(const QString& root, const QString& database = QString(),
+                                QList<Problem>* notes = nullptr);
 
 }  // namespace coursedb

@@ -7,6 +7,7 @@
 #include "CourseFile.h"
 #include "ServerPush.h"
 #include "data/cursor/Connection.h"
+#include "data/cursor/TestResults.h"
 #include "platform/failure/Failure.h"
 
 using platform::Failure;
@@ -24,6 +25,22 @@ QStringList CourseFields(const QString& table) {
     if (table == u"test" || table == u"test_kz") return QuestionBankFields();
     if (table == u"user1") return UserRegisterFields();
     return {};
+}
+
+Table ResultsTable() {
+    Table table{ResultsTableName(), {}, {}};
+    for (const ResultsColumn& column : ResultsColumns()) {
+        table.fields << column.name;
+        if (column.integer) table.integerFields << column.name;
+    }
+    return table;
+}
+
+QList<Table> WithResultsTable(QList<Table> tables) {
+    for (const Table& table : tables)
+        if (table.name.compare(ResultsTableName(), Qt::CaseInsensitive) == 0) return tables;
+    tables << ResultsTable();
+    return tables;
 }
 
 bool IsIntegerField(const Table& table, const QString& field) {

@@ -31,6 +31,11 @@ QStringList UserRegisterFields();
 // "test" and "test_kz", those of the register for "user1", none for any other table.
 QStringList CourseFields(const QString& table);
 
+// The table "results", empty: where the textbook keeps each finished test for the teacher.
+Table ResultsTable();
+// The tables of a new course database: these, and an empty "results" unless one of them is it.
+QList<Table> WithResultsTable(QList<Table> tables);
+
 // Whether a field is stored as a whole number.
 bool IsIntegerField(const Table& table, const QString& field);
 // A whole number as the database stores it: "12", " 12 " and "12.0" are 12; anything else,

@@ -10,6 +10,7 @@
 #include <QSqlQuery>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <system_error>
 
 #include "data/cursor/Connection.h"
@@ -140,7 +141,11 @@ void WriteDatabase(const QString& path, const QList<Table>& tables, bool replace
     }
 }
 
-void PutTables(const QString& path, const QList<Table>& tables, bool replace) {
+namespace {
+
+// Changes an existing database in place in one transaction: `change` is given the connection and the
+// tables the database has. A failure leaves it as it was.
+void changeInPlace(const QString& path, const std::function<void(const Connection&, const QStringList&)>& change) {
     requireDatabaseFile(path);
     Connection connection(path, Connection::ReadWrite);
     QSqlQuery query(connection.db());
@@ -149,7 +154,20 @@ void PutTables(const QString& path, const QList<Table>& tables, bool replace) {
     if (!query.exec(QStringLiteral("BEGIN IMMEDIATE")))
         throw Failure(QStringLiteral("Cannot change %1: %2").arg(path, query.lastError().databaseText()));
     try {
-        const QStringList existing = tablesOf(connection);
+        change(connection, tablesOf(connection));
+        if (!query.exec(QStringLiteral("COMMIT")))
+            throw Failure(QStringLiteral("Cannot change %1: %2").arg(path, query.lastError().databaseText()));
+    } catch (...) {
+        query.exec(QStringLiteral("ROLLBACK"));
+        throw;
+    }
+}
+
+}  // namespace
+
+void PutTables(const QString& path, const QList<Table>& tables, bool replace) {
+    changeInPlace(path, [&](const Connection& connection, const QStringList& existing) {
+        QSqlQuery query(connection.db());
         for (const Table& table : tables) {
             const QString name = findName(existing, table.name);
             if (!name.isEmpty() && !replace)
@@ -157,12 +175,17 @@ void PutTables(const QString& path, const QList<Table>& tables, bool replace) {
             if (!name.isEmpty()) exec(query, QStringLiteral("DROP TABLE %1").arg(quoteIdentifier(name)));
             createTable(connection.db(), table);
         }
-        if (!query.exec(QStringLiteral("COMMIT")))
-            throw Failure(QStringLiteral("Cannot change %1: %2").arg(path, query.lastError().databaseText()));
-    } catch (...) {
-        query.exec(QStringLiteral("ROLLBACK"));
-        throw;
-    }
+    });
+}
+
+bool AddTableIfMissing(const QString& path, const Table& table) {
+    bool added = false;
+    changeInPlace(path, [&](const Connection& connection, const QStringList& existing) {
+        if (!findName(existing, table.name).isEmpty()) return;
+        createTable(connection.db(), table);
+        added = true;
+    });
+    return added;
 }
 
 void PutTable(const QString& path, const Table& table, bool replace) { PutTables(path, {table}, replace); }

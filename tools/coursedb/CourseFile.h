@@ -29,6 +29,9 @@ void WriteDatabase(const QString& path, const QList<Table>& tables, bool replace
 // file is missing or is not a database: it never becomes a new one.
 void PutTables(const QString& path, const QList<Table>& tables, bool replace);
 void PutTable(const QString& path, const Table& table, bool replace);
+// Makes a table in an existing database unless it has one of that name (in any letter case), in
+// place and in one transaction, as PutTables does; whether it made it.
+bool AddTableIfMissing(const QString& path, const Table& table);
 
 // What the server push and the readers of any course database share with the files:
 
