@@ -39,9 +39,9 @@ TForm1::TForm1() {
 }
 
 void TForm1::TranslateTexts() {
-    platform::SetAccessibleTexts(SpeedButton2, tr("Kaz — қазақ тілі"), tr("Учиться на казахском языке"));
-    platform::SetAccessibleTexts(SpeedButton1, tr("Rus — русский язык"), tr("Учиться на русском языке"));
-    platform::SetAccessibleTexts(SpeedButton3, tr("Выход"), tr("Закрыть учебник"));
+    platform::SetAccessibleTexts(SpeedButton2, tr("Kaz — Kazakh language"), tr("Study in Kazakh"));
+    platform::SetAccessibleTexts(SpeedButton1, tr("Rus — Russian language"), tr("Study in Russian"));
+    platform::SetAccessibleTexts(SpeedButton3, tr("Exit"), tr("Close the textbook"));
 }
 
 void TForm1::FormCreate() { ContentRoot = platform::desktop().currentDirectory(); }

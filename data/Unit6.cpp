@@ -27,11 +27,11 @@ TForm6::TForm6() {
 }
 
 void TForm6::TranslateTexts() {
-    platform::SetAccessibleTexts(DBGrid1, tr("Список пользователей"),
-                                 tr("Enter или двойной щелчок выбирает текущего пользователя; Insert добавляет "
-                                    "запись, Ctrl+Delete удаляет её; Ctrl+Tab переходит к полю имени"));
-    platform::SetAccessibleTexts(DBEdit1, tr("Имя пользователя"), tr("Имя текущего пользователя"));
-    platform::SetAccessibleTexts(Button1, tr("Закрыть"), tr("Закрыть окно регистрации"));
+    platform::SetAccessibleTexts(DBGrid1, tr("User list"),
+                                 tr("Enter or a double-click chooses the current user; Insert adds a record, "
+                                    "Ctrl+Delete deletes it; Ctrl+Tab goes to the name field"));
+    platform::SetAccessibleTexts(DBEdit1, tr("User name"), tr("The current user's name"));
+    platform::SetAccessibleTexts(Button1, tr("Close"), tr("Close the registration window"));
 }
 
 void TForm6::FormCreate() {

@@ -146,26 +146,26 @@ TForm4::TForm4() {
 
 void TForm4::TranslateTexts() {
     const QString keys =
-        tr("Клавиши: 1–5 или A–E (А–Д) — ответ; ←, → или PgUp, PgDn — предыдущий и следующий вопрос; Ctrl+Enter — "
-           "закончить тест");
+        tr("Keys: 1–5 or A–E (А–Д) answer; ←, → or PgUp, PgDn go to the previous and the next question; Ctrl+Enter "
+           "finishes the test");
     Label1->setToolTip(keys);
-    platform::SetAccessibleTexts(DBMemo1, tr("Вопрос"), keys);
+    platform::SetAccessibleTexts(DBMemo1, tr("Question"), keys);
     const QString latin = QStringLiteral("ABCDE");
     const QString cyrillic = QStringLiteral("АБВГД");
     DBText* const answers[] = {DBText2, DBText3, DBText4, DBText5, DBText6};
     for (int i = 0; i < 5; ++i) {
         const QString tip =
-            tr("Ответ %1: щелчок или клавиша %1 (%2) или %3").arg(latin.at(i)).arg(cyrillic.at(i)).arg(i + 1);
+            tr("Answer %1: a click, or the key %1 (%2) or %3").arg(latin.at(i)).arg(cyrillic.at(i)).arg(i + 1);
         answers[i]->setToolTip(tip);
-        platform::SetAccessibleTexts(answers[i], tr("Ответ %1").arg(latin.at(i)), tip);
+        platform::SetAccessibleTexts(answers[i], tr("Answer %1").arg(latin.at(i)), tip);
     }
-    SpeedButton1->setToolTip(tr("Предыдущий вопрос (←, PgUp)"));
-    SpeedButton2->setToolTip(tr("Следующий вопрос (→, PgDn)"));
-    platform::SetAccessibleTexts(SpeedButton1, tr("Предыдущий вопрос"), SpeedButton1->toolTip());
-    platform::SetAccessibleTexts(SpeedButton2, tr("Следующий вопрос"), SpeedButton2->toolTip());
+    SpeedButton1->setToolTip(tr("Previous question (←, PgUp)"));
+    SpeedButton2->setToolTip(tr("Next question (→, PgDn)"));
+    platform::SetAccessibleTexts(SpeedButton1, tr("Previous question"), SpeedButton1->toolTip());
+    platform::SetAccessibleTexts(SpeedButton2, tr("Next question"), SpeedButton2->toolTip());
     // The finishing button keeps the tooltip the course gave it; its key is in the others'.
-    platform::SetAccessibleTexts(SpeedButton20, tr("Закончить тест"),
-                                 tr("Закончить тест и показать итоги (Ctrl+Enter)"));
+    platform::SetAccessibleTexts(SpeedButton20, tr("Finish the test"),
+                                 tr("Finish the test and show the results (Ctrl+Enter)"));
 }
 
 bool TForm4::eventFilter(QObject* watched, QEvent* event) {

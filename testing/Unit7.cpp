@@ -37,10 +37,10 @@ TForm7::TForm7() {
 
 void TForm7::TranslateTexts() {
     // The captions stay as they are in both languages; what a screen reader says follows the student's.
-    platform::SetAccessibleTexts(Memo1, tr("Итоги теста"), QString());
-    platform::SetAccessibleTexts(BitBtn1, tr("Ok"), tr("Закрыть итоги и окно тестирования"));
-    platform::SetAccessibleTexts(Button1, tr("Отправить"), tr("Начать письмо составителям курса"));
-    platform::SetAccessibleTexts(Button2, tr("Печать"), tr("Напечатать итоги на принтере по умолчанию"));
+    platform::SetAccessibleTexts(Memo1, tr("Test results"), QString());
+    platform::SetAccessibleTexts(BitBtn1, tr("Ok"), tr("Close the results and the testing window"));
+    platform::SetAccessibleTexts(Button1, tr("Send"), tr("Start a letter to the course's authors"));
+    platform::SetAccessibleTexts(Button2, tr("Print"), tr("Print the results on the default printer"));
 }
 
 void TForm7::ShowResults(const QString& caption, const QStringList& lines) {

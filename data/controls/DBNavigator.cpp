@@ -42,10 +42,10 @@ void DBNavigator::nameButtons() {
         QString name;
         QString tip;
     } texts[] = {
-        {Button::Insert, tr("Вставить запись"), tr("Вставить новую запись перед текущей (в таблице: Insert)")},
-        {Button::Delete, tr("Удалить запись"),
-         tr("Удалить текущую запись сразу, без вопроса (в таблице Ctrl+Delete сначала спрашивает)")},
-        {Button::Post, tr("Сохранить запись"), tr("Сохранить изменения текущей записи в базе")},
+        {Button::Insert, tr("Insert record"), tr("Insert a new record before the current one (in the grid: Insert)")},
+        {Button::Delete, tr("Delete record"),
+         tr("Delete the current record at once, without asking (in the grid Ctrl+Delete asks first)")},
+        {Button::Post, tr("Save record"), tr("Save the changes of the current record to the database")},
     };
     for (const auto& text : texts) {
         button(text.which)->setToolTip(text.tip);

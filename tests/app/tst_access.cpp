@@ -4,7 +4,6 @@
 // as Qt's accessibility interface gives it to a screen reader.
 #include <QAccessible>
 #include <QMenuBar>
-#include <QTranslator>
 #include <QWebEngineView>
 #include <QtTest>
 
@@ -23,71 +22,12 @@
 #include "tests/common/Fixture.h"
 #include "tests/common/WindowSetGuard.h"
 #include "tests/testing/TestRun.h"
+#include "translations/Translations.h"
 
 using fixture::CourseRoot;
 using testrun::FixedWindowStart;
 
 namespace {
-
-// The program's own texts that follow the student's language, with the Kazakh the translators are
-// given for them: the testing, register and results windows and the navigator (class, Russian, Kazakh).
-struct Translation {
-    const char* context;
-    QString russian;
-    QString kazakh;
-};
-const QList<Translation> kKazakhTexts = {
-    {"TForm4",
-     "Клавиши: 1–5 или A–E (А–Д) — ответ; ←, → или PgUp, PgDn — предыдущий и следующий вопрос; Ctrl+Enter — "
-     "закончить тест",
-     "Пернелер: 1–5 немесе A–E (А–Д) — жауап; ←, → немесе PgUp, PgDn — алдыңғы және келесі сұрақ; Ctrl+Enter — "
-     "тестті аяқтау"},
-    {"TForm4", "Вопрос", "Сұрақ"},
-    {"TForm4", "Ответ %1: щелчок или клавиша %1 (%2) или %3", "%1 жауабы: шерту немесе %1 (%2) не %3 пернесі"},
-    {"TForm4", "Ответ %1", "%1 жауабы"},
-    {"TForm4", "Предыдущий вопрос (←, PgUp)", "Алдыңғы сұрақ (←, PgUp)"},
-    {"TForm4", "Следующий вопрос (→, PgDn)", "Келесі сұрақ (→, PgDn)"},
-    {"TForm4", "Предыдущий вопрос", "Алдыңғы сұрақ"},
-    {"TForm4", "Следующий вопрос", "Келесі сұрақ"},
-    {"TForm4", "Закончить тест", "Тестті аяқтау"},
-    {"TForm4", "Закончить тест и показать итоги (Ctrl+Enter)", "Тестті аяқтап, қорытындыны көрсету (Ctrl+Enter)"},
-    {"TForm6", "Список пользователей", "Пайдаланушылар тізімі"},
-    {"TForm6",
-     "Enter или двойной щелчок выбирает текущего пользователя; Insert добавляет запись, Ctrl+Delete удаляет её; "
-     "Ctrl+Tab переходит к полю имени",
-     "Enter немесе екі рет шерту ағымдағы пайдаланушыны таңдайды; Insert жазба қосады, Ctrl+Delete оны жояды; "
-     "Ctrl+Tab аты өрісіне өтеді"},
-    {"TForm6", "Имя пользователя", "Пайдаланушы аты"},
-    {"TForm6", "Имя текущего пользователя", "Ағымдағы пайдаланушының аты"},
-    {"TForm6", "Закрыть", "Жабу"},
-    {"TForm6", "Закрыть окно регистрации", "Тіркеу терезесін жабу"},
-    {"TForm7", "Итоги теста", "Тест қорытындысы"},
-    {"TForm7", "Ok", "Ok"},
-    {"TForm7", "Закрыть итоги и окно тестирования", "Қорытындыны және тестілеу терезесін жабу"},
-    {"TForm7", "Отправить", "Жіберу"},
-    {"TForm7", "Начать письмо составителям курса", "Курс авторларына хат жазу"},
-    {"TForm7", "Печать", "Басып шығару"},
-    {"TForm7", "Напечатать итоги на принтере по умолчанию", "Қорытындыны әдепкі принтерде басып шығару"},
-    {"DBNavigator", "Вставить запись", "Жазба қосу"},
-    {"DBNavigator", "Вставить новую запись перед текущей (в таблице: Insert)",
-     "Ағымдағы жазбаның алдына жаңа жазба қосу (кестеде: Insert)"},
-    {"DBNavigator", "Удалить запись", "Жазбаны жою"},
-    {"DBNavigator", "Удалить текущую запись сразу, без вопроса (в таблице Ctrl+Delete сначала спрашивает)",
-     "Ағымдағы жазбаны сұрамай бірден жою (кестеде Ctrl+Delete алдымен сұрайды)"},
-    {"DBNavigator", "Сохранить запись", "Жазбаны сақтау"},
-    {"DBNavigator", "Сохранить изменения текущей записи в базе", "Ағымдағы жазбаның өзгерістерін дерекқорға сақтау"},
-};
-
-// The Kazakh side as the program's translator gives it once the student has chosen Kazakh.
-class KazakhTranslator : public QTranslator {
-public:
-    bool isEmpty() const override { return false; }
-    QString translate(const char* context, const char* source, const char*, int) const override {
-        for (const Translation& text : kKazakhTexts)
-            if (qstrcmp(context, text.context) == 0 && text.russian == QString::fromUtf8(source)) return text.kazakh;
-        return QString();
-    }
-};
 
 // The names a screen reader reads for each control a student can reach, window by window, by the
 // controls' object names. The testing window stands on question 6 of the fixture's bank.
@@ -390,16 +330,12 @@ private slots:
         CourseRoot root;
         WindowSetGuard windows(root.path());
         FixedWindowStart fixed(6);
-        KazakhTranslator translator;
         QStringList wrong;
         if (!kazakh) wrong << misnamed(Form1, kRussianNames.value("TForm1"));
         Form1->show();
+        // The language choice switches the program's catalogue; the windows take it up at once.
         (kazakh ? Form1->SpeedButton2 : Form1->SpeedButton1)->click();
-        if (kazakh) {
-            // The language choice switches the program's translator.
-            QVERIFY(QCoreApplication::installTranslator(&translator));
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
-        }
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
         TMainForm* main = MainWindow(language);
         main->SpeedButton1->click();  // the register
         StartTest(language);
@@ -411,7 +347,6 @@ private slots:
         wrong << misnamed(Form7, names.value("TForm7"));
         QVERIFY2(wrong.isEmpty(), qPrintable(wrong.join(u'\n')));
         QVERIFY(windows.desktop.errors.isEmpty());
-        QCoreApplication::removeTranslator(&translator);
     }
 
     // The testing window's tooltips tell its keys, in the student's language; the finishing button
@@ -428,8 +363,8 @@ private slots:
         QCOMPARE(Form6->DBNavigator1->button(DBNavigator::Button::Insert)->toolTip(),
                  QStringLiteral("Вставить новую запись перед текущей (в таблице: Insert)"));
 
-        KazakhTranslator translator;
-        QVERIFY(QCoreApplication::installTranslator(&translator));
+        // The program's Kazakh catalogue, as the language choice installs it.
+        translations::useLanguage(QLocale::Kazakh);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::LanguageChange);
         QCOMPARE(Form4->DBText4->toolTip(), QStringLiteral("C жауабы: шерту немесе C (В) не 3 пернесі"));
         QCOMPARE(Form4->SpeedButton2->toolTip(), QStringLiteral("Келесі сұрақ (→, PgDn)"));
@@ -437,7 +372,6 @@ private slots:
                  QStringLiteral("Ағымдағы жазбаны сұрамай бірден жою (кестеде Ctrl+Delete алдымен сұрайды)"));
         QCOMPARE(Form4->SpeedButton20->toolTip(),
                  QStringLiteral("При выходе из тестирования все ваши баллы набранные в тестирование будут потеряны"));
-        QCoreApplication::removeTranslator(&translator);
     }
 
     // The viewer's week menu, the only way to its test and its exit, is worked from the keyboard as a
