@@ -16,6 +16,7 @@
 #include "tests/common/Fixture.h"
 #include "tests/common/Immutable.h"
 #include "tests/common/OpenedRegister.h"
+#include "translations/Translations.h"
 
 using fixture::CourseRoot;
 using fixture::Immutable;
@@ -256,6 +257,9 @@ private slots:
         QFETCH(QString, reason);
         CourseRoot root;
         platform::RecordingDesktop desktop;
+        // The program speaks Russian from its start (the other cases here read the texts as written).
+        translations::useLanguage(QLocale::Russian);
+        const auto asWritten = qScopeGuard([] { translations::dropLanguage(); });
         const QString target = directory ? QFileInfo(root.databasePath()).absolutePath() : root.databasePath();
         if (!directory && !fromTheStart && !immutableStopsOpenFiles(root.path()))
             QSKIP("chattr +i does not stop writes to an open file here (not root, or a file system such as tmpfs)");
