@@ -12,6 +12,8 @@
 #include "data/Unit5.h"
 #include "platform/Desktop.h"
 #include "platform/Handler.h"
+#include "platform/Keyboard.h"
+#include "platform/WaitCursor.h"
 #include "translations/Translations.h"
 
 using platform::handler;
@@ -28,6 +30,18 @@ TForm1::TForm1() {
     connect(SpeedButton2, &QToolButton::clicked, this, handler(this, &TForm1::SpeedButton2Click));
     connect(SpeedButton3, &QToolButton::clicked, this, handler(this, &TForm1::SpeedButton3Click));
     connect(Image1, &Image::mouseDown, this, handler(this, &TForm1::Image1MouseDown));
+
+    // Tab reaches "Kaz", "Rus" and "Выход" in that order, but no key chooses a language before Tab
+    // does: the window itself holds the keyboard when it appears.
+    for (QToolButton* button : {SpeedButton2, SpeedButton1, SpeedButton3}) platform::PressableByKeyboard(button);
+    setFocus();
+    TranslateTexts();
+}
+
+void TForm1::TranslateTexts() {
+    platform::SetAccessibleTexts(SpeedButton2, tr("Kaz — Kazakh language"), tr("Study in Kazakh"));
+    platform::SetAccessibleTexts(SpeedButton1, tr("Rus — Russian language"), tr("Study in Russian"));
+    platform::SetAccessibleTexts(SpeedButton3, tr("Exit"), tr("Close the textbook"));
 }
 
 void TForm1::FormCreate() { ContentRoot = platform::desktop().currentDirectory(); }
@@ -37,10 +51,14 @@ void TForm1::ChooseLanguage(Language language) {
     // is reported in it already.
     translations::useLanguage(language == Language::Kazakh ? QLocale::Kazakh : QLocale::Russian);
     TMainForm* main = MainWindow(language);
-    DataModule5->OpenCourseDatabase(language);
-    DataModule5->ShowCurrentUser(main->StatusBar1);
-    hide();
-    main->show();
+    {
+        // A lab server may take seconds to answer.
+        platform::WaitCursor waiting;
+        DataModule5->OpenCourseDatabase(language);
+        DataModule5->ShowCurrentUser(main->StatusBar1);
+        hide();
+        main->show();
+    }
     // The chosen language's viewer starts its page once the main window is up.
     QTimer::singleShot(0, main, [main] {
         if (BrowserWarmUpEnabled()) {

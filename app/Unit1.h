@@ -22,6 +22,7 @@ public:
 
 protected:
     void FormClose() override;
+    void TranslateTexts() override;
     void paintEvent(QPaintEvent* event) override;
 
 private:

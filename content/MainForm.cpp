@@ -3,6 +3,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QShortcut>
+#include <QTextEdit>
 #include <QTimer>
 #include <QToolButton>
 
@@ -26,6 +27,7 @@
 #include "data/Unit6.h"
 #include "platform/Desktop.h"
 #include "platform/Handler.h"
+#include "platform/Keyboard.h"
 #include "testing/Unit4.h"
 
 using platform::handler;
@@ -42,12 +44,19 @@ void TMainForm::bindControls(const MainWindowControls& controls) {
     Image1->lower();
     LoadEmblem(Image2);
     fillChapterTree();
+    nameControls();
+    // The window's buttons take the keyboard from Tab only; the chapter tree has it when the window
+    // first appears, as it always had.
+    for (QToolButton* button : {test5, SpeedButton1, CloseButton}) platform::PressableByKeyboard(button);
+    TreeView1->setFocus();
 
     connect(CloseButton, &QToolButton::clicked, this, handler(this, &TMainForm::SpeedButton2Click));
     connect(SpeedButton1, &QToolButton::clicked, this, handler(this, &TMainForm::SpeedButton1Click));
     connect(test5, &QToolButton::clicked, this, handler(this, &TMainForm::test5Click));
     connect(StatusBar1, &StatusBar::mouseMoved, this, handler(this, &TMainForm::StatusBar1MouseMove));
     connect(TreeView1, &TreeView::doubleClicked, this, handler(this, &TMainForm::TreeView1DblClick));
+    // Enter on an entry opens it as a double-click does (the week's expansion is the arrows' work).
+    connect(TreeView1, &TreeView::enterPressed, this, handler(this, &TMainForm::TreeView1DblClick));
     connect(Image1, &Image::mouseDown, this, handler(this, &TMainForm::Image1MouseDown));
     connect(Image2, &Image::mouseDown, this, handler(this, &TMainForm::Image1MouseDown));
     connect(StatusBar1, &StatusBar::panelDoubleClicked, this, [this](int panel) {
@@ -77,6 +86,15 @@ void TMainForm::fillChapterTree() {
         }
     }
     TreeView1->collapseAll();
+}
+
+void TMainForm::nameControls() {
+    const MainWindowNames& names = Variant.names;
+    platform::SetAccessibleTexts(TreeView1, names.tree, names.treeDescription);
+    platform::SetAccessibleTexts(test5, names.testButton, names.testButtonDescription);
+    platform::SetAccessibleTexts(SpeedButton1, names.registerButton, names.registerButtonDescription);
+    platform::SetAccessibleTexts(CloseButton, names.closeButton, names.closeButtonDescription);
+    platform::SetAccessibleTexts(TitlePage, names.titlePage, QString());
 }
 
 TMainForm* MainWindow(Language language) {

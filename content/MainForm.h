@@ -7,6 +7,7 @@
 
 class Image;
 class QGroupBox;
+class QTextEdit;
 class QLabel;
 class QToolButton;
 class StatusBar;
@@ -17,10 +18,21 @@ class TMainForm;
 // The main window of a language: Form2 or Form8.
 TMainForm* MainWindow(Language language);
 
+// What a screen reader says of a main window's controls, in the window's own language (the Kazakh
+// window's register button reads in Russian, as the course always had it; its name is Kazakh).
+struct MainWindowNames {
+    QString tree, treeDescription;
+    QString testButton, testButtonDescription;
+    QString registerButton, registerButtonDescription;
+    QString closeButton, closeButtonDescription;
+    QString titlePage;
+};
+
 // What distinguishes the two main windows besides their descriptions.
 struct MainWindowLanguage {
     Language language;
     int registerTag;  // the register window's tag when opened from here
+    MainWindowNames names;
 };
 
 // The controls of a main window's description that its code works with.
@@ -33,6 +45,7 @@ struct MainWindowControls {
     QToolButton* test5 = nullptr;
     QGroupBox* GroupBox1 = nullptr;
     TreeView* TreeView1 = nullptr;
+    QTextEdit* TitlePage = nullptr;  // Memo1 in the Russian window, Memo2 in the Kazakh one
 };
 
 // A main window: the hub of one language, with the status bar of the current user, the chapter
@@ -74,6 +87,7 @@ protected:
 private:
     bool painted_ = false;
     void fillChapterTree();
+    void nameControls();
     // Opens an address in the viewer as the tree does: the chapter recorded and shown, the viewer
     // in this window's place.
     void openChapter(const QString& address, const QString& chapter);

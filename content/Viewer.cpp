@@ -19,6 +19,7 @@
 #include "data/Unit5.h"
 #include "platform/Desktop.h"
 #include "platform/Handler.h"
+#include "platform/Keyboard.h"
 #include "platform/failure/Failure.h"
 #include "testing/Unit4.h"
 
@@ -164,6 +165,13 @@ void TViewer::FormResize() {
 }
 
 void TViewer::FormClose() { MainWindow(Variant)->show(); }
+
+void TViewer::nameControls(const QString& menu, const QString& menuDescription, const QString& page) {
+    MainMenu1->setObjectName(QStringLiteral("MainMenu1"));
+    WebBrowser1->setObjectName(QStringLiteral("WebBrowser1"));
+    platform::SetAccessibleTexts(MainMenu1, menu, menuDescription);
+    platform::SetAccessibleTexts(WebBrowser1, page, QString());
+}
 
 void TViewer::FormHide() { place_->leave(); }
 

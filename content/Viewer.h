@@ -52,6 +52,8 @@ protected:
     void FormShow() override;
     void FormResize() override;
     void FormClose() override;
+    // What a screen reader says of the week menu and the page, in the viewer's language.
+    void nameControls(const QString& menu, const QString& menuDescription, const QString& page);
     void FormHide() override;
 
 private:

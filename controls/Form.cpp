@@ -1,6 +1,7 @@
 #include "Form.h"
 
 #include <QCloseEvent>
+#include <QEvent>
 #include <QPointer>
 
 #include "platform/Desktop.h"
@@ -66,4 +67,9 @@ void TForm::closeEvent(QCloseEvent* event) {
 void TForm::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     platform::runGuarded([this] { FormResize(); });
+}
+
+void TForm::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) TranslateTexts();
+    QWidget::changeEvent(event);
 }

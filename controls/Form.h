@@ -35,11 +35,15 @@ protected:
     virtual void FormHide() {}
     virtual void FormClose() {}
     virtual void FormResize() {}
+    // Sets the window's own texts that follow the program's language (tooltips, names for screen
+    // readers); the window calls it once built, and it runs again whenever the language changes.
+    virtual void TranslateTexts() {}
 
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     void placeAtFirstShow();

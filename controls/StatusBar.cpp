@@ -1,10 +1,96 @@
 #include "StatusBar.h"
 
+#include <QAccessibleWidget>
+#include <QHash>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <QStyleOptionFrame>
 
+namespace {
+
+// One panel of a status bar as a screen reader sees it: a static text.
+class PanelAccessible final : public QAccessibleInterface {
+public:
+    PanelAccessible(StatusBar* bar, int index) : bar_(bar), index_(index) {}
+
+    bool isValid() const override { return bar_ && index_ < bar_->panelCount(); }
+    QObject* object() const override { return nullptr; }
+    QWindow* window() const override { return bar_ ? bar_->window()->windowHandle() : nullptr; }
+    QAccessibleInterface* parent() const override { return QAccessible::queryAccessibleInterface(bar_.data()); }
+    QAccessibleInterface* child(int) const override { return nullptr; }
+    int childCount() const override { return 0; }
+    int indexOfChild(const QAccessibleInterface*) const override { return -1; }
+    QAccessibleInterface* childAt(int, int) const override { return nullptr; }
+    QString text(QAccessible::Text t) const override {
+        return t == QAccessible::Name && bar_ ? bar_->panelText(index_) : QString();
+    }
+    void setText(QAccessible::Text, const QString&) override {}
+    QRect rect() const override {
+        if (!bar_) return QRect();
+        const QRect panel = bar_->panelRect(index_);
+        return QRect(bar_->mapToGlobal(panel.topLeft()), panel.size());
+    }
+    QAccessible::Role role() const override { return QAccessible::StaticText; }
+    QAccessible::State state() const override {
+        QAccessible::State state;
+        state.readOnly = true;
+        state.invisible = !bar_ || !bar_->isVisible();
+        return state;
+    }
+
+private:
+    QPointer<StatusBar> bar_;
+    int index_;
+};
+
+// A status bar reads as what its panels say ("Текущий пользователь, Айгерим, Текущая глава, Лекция"),
+// with one static text per panel beneath it.
+class StatusBarAccessible final : public QAccessibleWidget {
+public:
+    explicit StatusBarAccessible(StatusBar* bar) : QAccessibleWidget(bar, QAccessible::StatusBar) {}
+    ~StatusBarAccessible() override {
+        for (const QAccessible::Id id : std::as_const(panels_)) QAccessible::deleteAccessibleInterface(id);
+    }
+
+    int childCount() const override { return bar()->panelCount(); }
+    QAccessibleInterface* child(int index) const override {
+        if (index < 0 || index >= childCount()) return nullptr;
+        auto panel = panels_.constFind(index);
+        if (panel == panels_.constEnd())
+            panel = panels_.insert(index, QAccessible::registerAccessibleInterface(new PanelAccessible(bar(), index)));
+        return QAccessible::accessibleInterface(*panel);
+    }
+    int indexOfChild(const QAccessibleInterface* child) const override {
+        for (auto panel = panels_.constBegin(); panel != panels_.constEnd(); ++panel)
+            if (QAccessible::accessibleInterface(panel.value()) == child) return panel.key();
+        return -1;
+    }
+    QString text(QAccessible::Text t) const override {
+        if (t != QAccessible::Name || !widget()->accessibleName().isEmpty()) return QAccessibleWidget::text(t);
+        QStringList said;
+        for (int i = 0; i < bar()->panelCount(); ++i)
+            if (!bar()->panelText(i).trimmed().isEmpty()) said << bar()->panelText(i);
+        return said.join(QStringLiteral(", "));
+    }
+
+private:
+    StatusBar* bar() const { return static_cast<StatusBar*>(widget()); }
+
+    mutable QHash<int, QAccessible::Id> panels_;
+};
+
+QAccessibleInterface* AccessibleStatusBar(const QString& className, QObject* object) {
+    if (className == QLatin1String("StatusBar") && qobject_cast<StatusBar*>(object))
+        return new StatusBarAccessible(static_cast<StatusBar*>(object));
+    return nullptr;
+}
+
+}  // namespace
+
 StatusBar::StatusBar(QWidget* parent) : QWidget(parent) {
+    static const bool readable = (QAccessible::installFactory(AccessibleStatusBar), true);
+    Q_UNUSED(readable);
     setMouseTracking(true);
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Base);
@@ -39,6 +125,11 @@ void StatusBar::setPanelText(int index, const QString& text) {
     if (index < 0 || index >= panels_.size()) return;
     panels_[index].text = text;
     update(panelRect(index));
+    if (QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        changed.setChild(index);
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 int StatusBar::panelWidth(int index) const { return panels_.value(index).width; }

@@ -87,13 +87,22 @@ private:
 // A message box whose text is shown as it is: a message may carry a name the user typed or a
 // path, which the box would otherwise read as formatting (or as a picture to load) when it looks
 // like HTML.
+// A box also shows the ordinary pointer where it comes up while the program shows the wait cursor:
+// the user is asked, not kept waiting.
 class PlainBox final : public QMessageBox {
 public:
     PlainBox(Icon icon, const QString& caption, const QString& text, StandardButtons buttons)
-        : QMessageBox(icon, caption, QString(), buttons) {
+        : QMessageBox(icon, caption, QString(), buttons), overWait_(QGuiApplication::overrideCursor() != nullptr) {
         setTextFormat(Qt::PlainText);
         setText(text);
+        if (overWait_) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
     }
+    ~PlainBox() override {
+        if (overWait_) QGuiApplication::restoreOverrideCursor();
+    }
+
+private:
+    bool overWait_;
 };
 
 }  // namespace

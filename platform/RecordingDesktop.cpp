@@ -1,5 +1,6 @@
 #include "RecordingDesktop.h"
 
+#include "WaitCursor.h"
 #include "platform/failure/Failure.h"
 
 namespace platform {
@@ -23,15 +24,17 @@ RecordingDesktop::RecordingDesktop() : previous_(setDesktop(this)) {}
 
 RecordingDesktop::~RecordingDesktop() { setDesktop(previous_); }
 
-void RecordingDesktop::showError(const QString& caption, const QString& text) { errors.append({caption, text}); }
+void RecordingDesktop::showError(const QString& caption, const QString& text) {
+    errors.append({caption, text, Waiting()});
+}
 
 bool RecordingDesktop::askYesNo(const QString& caption, const QString& text) {
-    questions.append({caption, text});
+    questions.append({caption, text, Waiting()});
     return answers.isEmpty() ? false : answers.takeFirst();
 }
 
 bool RecordingDesktop::confirm(const QString& text) {
-    questions.append({applicationTitle(), text});
+    questions.append({applicationTitle(), text, Waiting()});
     return answers.isEmpty() ? false : answers.takeFirst();
 }
 

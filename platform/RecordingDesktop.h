@@ -14,6 +14,7 @@ public:
     struct Box {
         QString caption;
         QString text;
+        bool waitCursor = false;  // the wait cursor showed when the box came up
     };
     struct PrintedLine {
         int x;

@@ -1,6 +1,7 @@
 #include "Unit4.h"
 
 #include <QDateTime>
+#include <QKeyEvent>
 #include <QStringList>
 #include <QSysInfo>
 #include <chrono>
@@ -13,6 +14,8 @@
 #include "data/cursor/DataSet.h"
 #include "platform/Desktop.h"
 #include "platform/Handler.h"
+#include "platform/Keyboard.h"
+#include "platform/WaitCursor.h"
 #include "platform/failure/Failure.h"
 
 using platform::handler;
@@ -80,6 +83,20 @@ void LocateQuestion(int number) {
     Bank().locate(QStringLiteral("num"), number);
 }
 
+// The answer a typed character chooses, by its place: 0 for "a", 1 for "b" ... 4 for "e"; -1 for none.
+// The Cyrillic letters go by their place in the alphabet, as answers are lettered in Russian: В is
+// the third answer, not the second.
+int AnswerOfCharacter(const QString& typed) {
+    static const QString kKeys[] = {
+        QStringLiteral("1aAаА"), QStringLiteral("2bBбБ"), QStringLiteral("3cCвВ"),
+        QStringLiteral("4dDгГ"), QStringLiteral("5eEдД"),
+    };
+    if (typed.size() != 1) return -1;
+    for (int answer = 0; answer < 5; ++answer)
+        if (kKeys[answer].contains(typed.front())) return answer;
+    return -1;
+}
+
 // The window a test started from, by the testing window's Tag; none for any other Tag.
 QWidget* OriginWindow(int tag) {
     switch (tag) {
@@ -119,6 +136,64 @@ TForm4::TForm4() {
     connect(DBText5, &DBText::clicked, this, handler(this, &TForm4::DBText5Click));
     connect(DBText6, &DBText::clicked, this, handler(this, &TForm4::DBText6Click));
     connect(SpeedButton20, &QToolButton::clicked, this, handler(this, &TForm4::SpeedButton20Click));
+
+    for (QToolButton* button : {SpeedButton1, SpeedButton2, SpeedButton20}) platform::PressableByKeyboard(button);
+    // The window's keys reach it from whichever control has the focus.
+    installEventFilter(this);
+    for (QWidget* control : findChildren<QWidget*>()) control->installEventFilter(this);
+    TranslateTexts();
+}
+
+void TForm4::TranslateTexts() {
+    const QString keys =
+        tr("Keys: 1–5 or A–E (А–Д) answer; ←, → or PgUp, PgDn go to the previous and the next question; Ctrl+Enter "
+           "finishes the test");
+    Label1->setToolTip(keys);
+    platform::SetAccessibleTexts(DBMemo1, tr("Question"), keys);
+    const QString latin = QStringLiteral("ABCDE");
+    const QString cyrillic = QStringLiteral("АБВГД");
+    DBText* const answers[] = {DBText2, DBText3, DBText4, DBText5, DBText6};
+    for (int i = 0; i < 5; ++i) {
+        const QString tip =
+            tr("Answer %1: a click, or the key %1 (%2) or %3").arg(latin.at(i)).arg(cyrillic.at(i)).arg(i + 1);
+        answers[i]->setToolTip(tip);
+        platform::SetAccessibleTexts(answers[i], tr("Answer %1").arg(latin.at(i)), tip);
+    }
+    SpeedButton1->setToolTip(tr("Previous question (←, PgUp)"));
+    SpeedButton2->setToolTip(tr("Next question (→, PgDn)"));
+    platform::SetAccessibleTexts(SpeedButton1, tr("Previous question"), SpeedButton1->toolTip());
+    platform::SetAccessibleTexts(SpeedButton2, tr("Next question"), SpeedButton2->toolTip());
+    // The finishing button keeps the tooltip the course gave it; its key is in the others'.
+    platform::SetAccessibleTexts(SpeedButton20, tr("Finish the test"),
+                                 tr("Finish the test and show the results (Ctrl+Enter)"));
+}
+
+bool TForm4::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && KeyCommand(static_cast<QKeyEvent*>(event))) return true;
+    return TForm::eventFilter(watched, event);
+}
+
+bool TForm4::KeyCommand(const QKeyEvent* key) {
+    const Qt::KeyboardModifiers modifiers = key->modifiers() & ~Qt::KeypadModifier;
+    QAbstractButton* button = nullptr;
+    if (modifiers == Qt::NoModifier && (key->key() == Qt::Key_Left || key->key() == Qt::Key_PageUp))
+        button = SpeedButton1;
+    else if (modifiers == Qt::NoModifier && (key->key() == Qt::Key_Right || key->key() == Qt::Key_PageDown))
+        button = SpeedButton2;
+    else if (modifiers == Qt::ControlModifier && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter))
+        button = SpeedButton20;
+    if (button) {
+        // Held down, an arrow walks the questions; the finish comes once.
+        if (button != SpeedButton20 || !key->isAutoRepeat()) button->click();
+        return true;
+    }
+    if (modifiers & ~Qt::ShiftModifier) return false;
+    const int answer = AnswerOfCharacter(key->text());
+    if (answer < 0) return false;
+    // Held down, an answer key answers one question, not every one after it.
+    DBText* const answers[] = {DBText2, DBText3, DBText4, DBText5, DBText6};
+    if (!key->isAutoRepeat()) answers[answer]->click();
+    return true;
 }
 
 void TForm4::BindDataSources() {
@@ -140,6 +215,7 @@ void TForm4::WipeAnswerSheet() {
 void TForm4::ShowCounter(int position) { Label1->setText(QString::number(position) + QStringLiteral(" из 20")); }
 
 void StartTest(Language language) {
+    platform::WaitCursor waiting;
     const bool kazakh = language == Language::Kazakh;
     // The origin follows the main window: while its viewer is open the main window is hidden.
     TMainForm* main = MainWindow(language);
@@ -151,6 +227,8 @@ void StartTest(Language language) {
         Form4->Tag = kazakh ? KazakhViewer : RussianViewer;
     }
     if (kazakh) Form4->SpeedButton20->setText(QStringLiteral("Тесті аяќтау"));
+    // Each test starts with the keyboard on the question, wherever Tab left it in the last one.
+    Form4->DBMemo1->setFocus();
     Form4->show();
 }
 

@@ -20,7 +20,9 @@ enum TestOrigin {
 };
 
 // The testing window: twenty consecutive questions of the chosen language's bank, answered by
-// clicking an answer text, then scored into the results window.
+// clicking an answer text, then scored into the results window. Whichever of its controls has the
+// focus, keys do what clicks do: 1-5, A-E and the Cyrillic А-Д answer (a key held down answers once),
+// Left or PgUp is "<", Right or PgDn is ">", Ctrl+Enter finishes.
 //
 // The test's state is kept here for the whole run: the window start (bank number of the first
 // question), the current question number (bank number of the row under the bank's cursor, the
@@ -46,6 +48,8 @@ public:
 protected:
     void FormShow() override;
     void FormHide() override;
+    void TranslateTexts() override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     static constexpr int kQuestions = 20;
@@ -53,6 +57,8 @@ private:
 
     bool kazakh() const { return Tag == KazakhMainWindow || Tag == KazakhViewer; }
     void Answer(const QString& letter);
+    // The click a key stands for; false for a key the window leaves to its controls.
+    bool KeyCommand(const QKeyEvent* key);
     void ShowCounter(int position);
     QString& Slot(int number);
     void WipeAnswerSheet();

@@ -6,6 +6,7 @@
 #include "app/WindowSet.h"
 #include "platform/Desktop.h"
 #include "platform/Handler.h"
+#include "platform/Keyboard.h"
 
 using platform::handler;
 
@@ -30,6 +31,16 @@ TForm7::TForm7() {
     connect(BitBtn1, &QPushButton::clicked, this, handler(this, &TForm7::BitBtn1Click));
     connect(Button1, &QPushButton::clicked, this, handler(this, &TForm7::Button1Click));
     connect(Button2, &QPushButton::clicked, this, handler(this, &TForm7::Button2Click));
+    for (QPushButton* button : {BitBtn1, Button1, Button2}) platform::PressableByKeyboard(button);
+    TranslateTexts();
+}
+
+void TForm7::TranslateTexts() {
+    // The captions stay as they are in both languages; what a screen reader says follows the student's.
+    platform::SetAccessibleTexts(Memo1, tr("Test results"), QString());
+    platform::SetAccessibleTexts(BitBtn1, tr("Ok"), tr("Close the results and the testing window"));
+    platform::SetAccessibleTexts(Button1, tr("Send"), tr("Start a letter to the course's authors"));
+    platform::SetAccessibleTexts(Button2, tr("Print"), tr("Print the results on the default printer"));
 }
 
 void TForm7::ShowResults(const QString& caption, const QStringList& lines) {

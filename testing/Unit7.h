@@ -21,6 +21,9 @@ public:
     void BitBtn1Click();  // "Ok"
     void Button1Click();  // "Отправить"
     void Button2Click();  // "Печать"
+
+protected:
+    void TranslateTexts() override;
 };
 
 // The message "Отправить" starts; the same whatever the results.

@@ -76,6 +76,33 @@
     </message>
 </context>
 <context>
+    <name>DBNavigator</name>
+    <message>
+        <source>Insert record</source>
+        <translation>Жазба қосу</translation>
+    </message>
+    <message>
+        <source>Insert a new record before the current one (in the grid: Insert)</source>
+        <translation>Ағымдағы жазбаның алдына жаңа жазба қосу (кестеде: Insert)</translation>
+    </message>
+    <message>
+        <source>Delete record</source>
+        <translation>Жазбаны жою</translation>
+    </message>
+    <message>
+        <source>Delete the current record at once, without asking (in the grid Ctrl+Delete asks first)</source>
+        <translation>Ағымдағы жазбаны сұрамай бірден жою (кестеде Ctrl+Delete алдымен сұрайды)</translation>
+    </message>
+    <message>
+        <source>Save record</source>
+        <translation>Жазбаны сақтау</translation>
+    </message>
+    <message>
+        <source>Save the changes of the current record to the database</source>
+        <translation>Ағымдағы жазбаның өзгерістерін дерекқорға сақтау</translation>
+    </message>
+</context>
+<context>
     <name>DataSet</name>
     <message>
         <source>Cannot perform this operation on an open dataset</source>
@@ -187,6 +214,29 @@
     </message>
 </context>
 <context>
+    <name>PageFind</name>
+    <message>
+        <source>Найти на странице</source>
+        <translation>Беттен іздеу</translation>
+    </message>
+    <message>
+        <source>Предыдущее (Shift+F3)</source>
+        <translation>Алдыңғы (Shift+F3)</translation>
+    </message>
+    <message>
+        <source>Следующее (F3)</source>
+        <translation>Келесі (F3)</translation>
+    </message>
+    <message>
+        <source>Закрыть (Esc)</source>
+        <translation>Жабу (Esc)</translation>
+    </message>
+    <message>
+        <source>%1 из %2</source>
+        <translation>%2 ішінен %1</translation>
+    </message>
+</context>
+<context>
     <name>Pictures</name>
     <message>
         <source>Cannot read the picture %1: %2</source>
@@ -209,44 +259,135 @@
     </message>
 </context>
 <context>
+    <name>TForm1</name>
+    <message>
+        <source>Kaz — Kazakh language</source>
+        <translation>Kaz — қазақ тілі</translation>
+    </message>
+    <message>
+        <source>Study in Kazakh</source>
+        <translation>Қазақ тілінде оқу</translation>
+    </message>
+    <message>
+        <source>Rus — Russian language</source>
+        <translation>Rus — русский язык</translation>
+    </message>
+    <message>
+        <source>Study in Russian</source>
+        <translation>Орыс тілінде оқу</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Шығу</translation>
+    </message>
+    <message>
+        <source>Close the textbook</source>
+        <translation>Оқулықты жабу</translation>
+    </message>
+</context>
+<context>
     <name>TForm4</name>
     <message>
         <source>Question number %1 is not on the answer sheet</source>
         <translation>%1 нөмірлі сұрақ жауап парағында жоқ</translation>
     </message>
+    <message>
+        <source>Keys: 1–5 or A–E (А–Д) answer; ←, → or PgUp, PgDn go to the previous and the next question; Ctrl+Enter finishes the test</source>
+        <translation>Пернелер: 1–5 немесе A–E (А–Д) — жауап; ←, → немесе PgUp, PgDn — алдыңғы және келесі сұрақ; Ctrl+Enter — тестті аяқтау</translation>
+    </message>
+    <message>
+        <source>Question</source>
+        <translation>Сұрақ</translation>
+    </message>
+    <message>
+        <source>Answer %1: a click, or the key %1 (%2) or %3</source>
+        <translation>%1 жауабы: шерту немесе %1 (%2) не %3 пернесі</translation>
+    </message>
+    <message>
+        <source>Answer %1</source>
+        <translation>%1 жауабы</translation>
+    </message>
+    <message>
+        <source>Previous question (←, PgUp)</source>
+        <translation>Алдыңғы сұрақ (←, PgUp)</translation>
+    </message>
+    <message>
+        <source>Next question (→, PgDn)</source>
+        <translation>Келесі сұрақ (→, PgDn)</translation>
+    </message>
+    <message>
+        <source>Previous question</source>
+        <translation>Алдыңғы сұрақ</translation>
+    </message>
+    <message>
+        <source>Next question</source>
+        <translation>Келесі сұрақ</translation>
+    </message>
+    <message>
+        <source>Finish the test</source>
+        <translation>Тестті аяқтау</translation>
+    </message>
+    <message>
+        <source>Finish the test and show the results (Ctrl+Enter)</source>
+        <translation>Тестті аяқтап, қорытындыны көрсету (Ctrl+Enter)</translation>
+    </message>
 </context>
 <context>
-    <name>TViewer</name>
+    <name>TForm6</name>
     <message>
-        <source>The textbook folder %1 was not found</source>
-        <translation>«%1» оқулық қалтасы табылмады</translation>
+        <source>User list</source>
+        <translation>Пайдаланушылар тізімі</translation>
     </message>
     <message>
-        <source>Invalid page address: %1</source>
-        <translation>Беттің мекенжайы қате: %1</translation>
+        <source>Enter or a double-click chooses the current user; Insert adds a record, Ctrl+Delete deletes it; Ctrl+Tab goes to the name field</source>
+        <translation>Enter немесе екі рет шерту ағымдағы пайдаланушыны таңдайды; Insert жазба қосады, Ctrl+Delete оны жояды; Ctrl+Tab аты өрісіне өтеді</translation>
+    </message>
+    <message>
+        <source>User name</source>
+        <translation>Пайдаланушы аты</translation>
+    </message>
+    <message>
+        <source>The current user&apos;s name</source>
+        <translation>Ағымдағы пайдаланушының аты</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Жабу</translation>
+    </message>
+    <message>
+        <source>Close the registration window</source>
+        <translation>Тіркеу терезесін жабу</translation>
     </message>
 </context>
 <context>
-    <name>PageFind</name>
+    <name>TForm7</name>
     <message>
-        <source>Найти на странице</source>
-        <translation>Беттен іздеу</translation>
+        <source>Test results</source>
+        <translation>Тест қорытындысы</translation>
     </message>
     <message>
-        <source>Предыдущее (Shift+F3)</source>
-        <translation>Алдыңғы (Shift+F3)</translation>
+        <source>Ok</source>
+        <translation>Ok</translation>
     </message>
     <message>
-        <source>Следующее (F3)</source>
-        <translation>Келесі (F3)</translation>
+        <source>Close the results and the testing window</source>
+        <translation>Қорытындыны және тестілеу терезесін жабу</translation>
     </message>
     <message>
-        <source>Закрыть (Esc)</source>
-        <translation>Жабу (Esc)</translation>
+        <source>Send</source>
+        <translation>Жіберу</translation>
     </message>
     <message>
-        <source>%1 из %2</source>
-        <translation>%2 ішінен %1</translation>
+        <source>Start a letter to the course&apos;s authors</source>
+        <translation>Курс авторларына хат жазу</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Басып шығару</translation>
+    </message>
+    <message>
+        <source>Print the results on the default printer</source>
+        <translation>Қорытындыны әдепкі принтерде басып шығару</translation>
     </message>
 </context>
 <context>
@@ -284,7 +425,7 @@
     </message>
     <message>
         <source>Составляется указатель страниц…</source>
-        <translation>Беттердің көрсеткіші құрастырылуда…</translation>
+        <translation>Беттер көрсеткіші құрастырылуда…</translation>
     </message>
     <message>
         <source>Ничего не найдено</source>
@@ -296,7 +437,18 @@
     </message>
     <message>
         <source>Найдено страниц: %1</source>
-        <translation>Табылған беттер: %1</translation>
+        <translation>Табылған беттер саны: %1</translation>
+    </message>
+</context>
+<context>
+    <name>TViewer</name>
+    <message>
+        <source>The textbook folder %1 was not found</source>
+        <translation>«%1» оқулық қалтасы табылмады</translation>
+    </message>
+    <message>
+        <source>Invalid page address: %1</source>
+        <translation>Беттің мекенжайы қате: %1</translation>
     </message>
 </context>
 </TS>

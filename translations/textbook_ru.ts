@@ -76,6 +76,33 @@
     </message>
 </context>
 <context>
+    <name>DBNavigator</name>
+    <message>
+        <source>Insert record</source>
+        <translation>Вставить запись</translation>
+    </message>
+    <message>
+        <source>Insert a new record before the current one (in the grid: Insert)</source>
+        <translation>Вставить новую запись перед текущей (в таблице: Insert)</translation>
+    </message>
+    <message>
+        <source>Delete record</source>
+        <translation>Удалить запись</translation>
+    </message>
+    <message>
+        <source>Delete the current record at once, without asking (in the grid Ctrl+Delete asks first)</source>
+        <translation>Удалить текущую запись сразу, без вопроса (в таблице Ctrl+Delete сначала спрашивает)</translation>
+    </message>
+    <message>
+        <source>Save record</source>
+        <translation>Сохранить запись</translation>
+    </message>
+    <message>
+        <source>Save the changes of the current record to the database</source>
+        <translation>Сохранить изменения текущей записи в базе</translation>
+    </message>
+</context>
+<context>
     <name>DataSet</name>
     <message>
         <source>Cannot perform this operation on an open dataset</source>
@@ -187,6 +214,29 @@
     </message>
 </context>
 <context>
+    <name>PageFind</name>
+    <message>
+        <source>Найти на странице</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Предыдущее (Shift+F3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Следующее (F3)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Закрыть (Esc)</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>%1 из %2</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
     <name>Pictures</name>
     <message>
         <source>Cannot read the picture %1: %2</source>
@@ -209,10 +259,185 @@
     </message>
 </context>
 <context>
+    <name>TForm1</name>
+    <message>
+        <source>Kaz — Kazakh language</source>
+        <translation>Kaz — қазақ тілі</translation>
+    </message>
+    <message>
+        <source>Study in Kazakh</source>
+        <translation>Учиться на казахском языке</translation>
+    </message>
+    <message>
+        <source>Rus — Russian language</source>
+        <translation>Rus — русский язык</translation>
+    </message>
+    <message>
+        <source>Study in Russian</source>
+        <translation>Учиться на русском языке</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Выход</translation>
+    </message>
+    <message>
+        <source>Close the textbook</source>
+        <translation>Закрыть учебник</translation>
+    </message>
+</context>
+<context>
     <name>TForm4</name>
     <message>
         <source>Question number %1 is not on the answer sheet</source>
         <translation>Вопроса с номером %1 нет в листе ответов</translation>
+    </message>
+    <message>
+        <source>Keys: 1–5 or A–E (А–Д) answer; ←, → or PgUp, PgDn go to the previous and the next question; Ctrl+Enter finishes the test</source>
+        <translation>Клавиши: 1–5 или A–E (А–Д) — ответ; ←, → или PgUp, PgDn — предыдущий и следующий вопрос; Ctrl+Enter — закончить тест</translation>
+    </message>
+    <message>
+        <source>Question</source>
+        <translation>Вопрос</translation>
+    </message>
+    <message>
+        <source>Answer %1: a click, or the key %1 (%2) or %3</source>
+        <translation>Ответ %1: щелчок или клавиша %1 (%2) или %3</translation>
+    </message>
+    <message>
+        <source>Answer %1</source>
+        <translation>Ответ %1</translation>
+    </message>
+    <message>
+        <source>Previous question (←, PgUp)</source>
+        <translation>Предыдущий вопрос (←, PgUp)</translation>
+    </message>
+    <message>
+        <source>Next question (→, PgDn)</source>
+        <translation>Следующий вопрос (→, PgDn)</translation>
+    </message>
+    <message>
+        <source>Previous question</source>
+        <translation>Предыдущий вопрос</translation>
+    </message>
+    <message>
+        <source>Next question</source>
+        <translation>Следующий вопрос</translation>
+    </message>
+    <message>
+        <source>Finish the test</source>
+        <translation>Закончить тест</translation>
+    </message>
+    <message>
+        <source>Finish the test and show the results (Ctrl+Enter)</source>
+        <translation>Закончить тест и показать итоги (Ctrl+Enter)</translation>
+    </message>
+</context>
+<context>
+    <name>TForm6</name>
+    <message>
+        <source>User list</source>
+        <translation>Список пользователей</translation>
+    </message>
+    <message>
+        <source>Enter or a double-click chooses the current user; Insert adds a record, Ctrl+Delete deletes it; Ctrl+Tab goes to the name field</source>
+        <translation>Enter или двойной щелчок выбирает текущего пользователя; Insert добавляет запись, Ctrl+Delete удаляет её; Ctrl+Tab переходит к полю имени</translation>
+    </message>
+    <message>
+        <source>User name</source>
+        <translation>Имя пользователя</translation>
+    </message>
+    <message>
+        <source>The current user&apos;s name</source>
+        <translation>Имя текущего пользователя</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Закрыть</translation>
+    </message>
+    <message>
+        <source>Close the registration window</source>
+        <translation>Закрыть окно регистрации</translation>
+    </message>
+</context>
+<context>
+    <name>TForm7</name>
+    <message>
+        <source>Test results</source>
+        <translation>Итоги теста</translation>
+    </message>
+    <message>
+        <source>Ok</source>
+        <translation>Ok</translation>
+    </message>
+    <message>
+        <source>Close the results and the testing window</source>
+        <translation>Закрыть итоги и окно тестирования</translation>
+    </message>
+    <message>
+        <source>Send</source>
+        <translation>Отправить</translation>
+    </message>
+    <message>
+        <source>Start a letter to the course&apos;s authors</source>
+        <translation>Начать письмо составителям курса</translation>
+    </message>
+    <message>
+        <source>Print</source>
+        <translation>Печать</translation>
+    </message>
+    <message>
+        <source>Print the results on the default printer</source>
+        <translation>Напечатать итоги на принтере по умолчанию</translation>
+    </message>
+</context>
+<context>
+    <name>TMainForm</name>
+    <message>
+        <source>Вы ещё не открывали глав учебника.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Глава «%1» есть в нескольких неделях: выберите её в дереве.</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Главы «%1» нет среди глав учебника.</source>
+        <translation type="unfinished"></translation>
+    </message>
+</context>
+<context>
+    <name>TSearchWindow</name>
+    <message>
+        <source>Поиск по курсу</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Слова для поиска</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Глава</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Текст</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Составляется указатель страниц…</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Ничего не найдено</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Показаны %1 лучших страниц</source>
+        <translation type="unfinished"></translation>
+    </message>
+    <message>
+        <source>Найдено страниц: %1</source>
+        <translation type="unfinished"></translation>
     </message>
 </context>
 <context>

@@ -10,6 +10,16 @@
 #include "data/cursor/DataSource.h"
 #include "platform/Desktop.h"
 #include "platform/Handler.h"
+#include "platform/Keyboard.h"
+
+namespace {
+// Ctrl+Tab or Ctrl+Shift+Tab: Tab walks the cells, so these are the way to the window's other controls.
+bool IsLeavingKey(const QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    return (event->key() == Qt::Key_Tab || event->key() == Qt::Key_Backtab) && (modifiers & Qt::ControlModifier) &&
+           !(modifiers & Qt::AltModifier);
+}
+}  // namespace
 
 // ---------------------------------------------------------------------------------------------------------------
 // DBGridModel
@@ -139,6 +149,15 @@ public:
 
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override {
         model->setData(index, static_cast<QLineEdit*>(editor)->text(), Qt::EditRole);
+    }
+
+    // An open cell lets Ctrl+Tab leave the grid too, where the plain delegate takes it for Tab.
+    bool eventFilter(QObject* editor, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && IsLeavingKey(static_cast<QKeyEvent*>(event))) {
+            grid_->keyPressEvent(static_cast<QKeyEvent*>(event));
+            return true;
+        }
+        return QStyledItemDelegate::eventFilter(editor, event);
     }
 
 private:
@@ -410,8 +429,21 @@ bool DBGrid::gridKey(QKeyEvent* event) {
                !(modifiers & (Qt::ControlModifier | Qt::AltModifier))) {
         const bool forward = key == Qt::Key_Tab && !(modifiers & Qt::ShiftModifier);
         action = [this, forward] { tabMove(forward); };
+    } else if (IsLeavingKey(event)) {
+        const bool forward = key == Qt::Key_Tab && !(modifiers & Qt::ShiftModifier);
+        action = [this, forward] {
+            finishEditing();
+            QWidget::focusNextPrevChild(forward);
+        };
     } else if (key == Qt::Key_Escape && modifiers == Qt::NoModifier) {
         action = [set] { set->cancel(); };
+    } else if (platform::IsPlainEnter(event) && state() != EditingState) {
+        // Enter chooses the current row as a double-click does (an open cell editor takes Enter itself).
+        if (event->isAutoRepeat()) {
+            event->accept();
+            return true;
+        }
+        action = [this] { emit enterPressed(); };
     } else {
         return false;
     }

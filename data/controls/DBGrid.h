@@ -64,8 +64,9 @@ private:
 // once, so that any store, whoever makes it, takes what the user sees. The keys of an editable grid:
 // Insert adds a row before the current one, Down on the last row (and Tab on its last cell) appends one,
 // Ctrl+Delete deletes the current row after a question, Esc undoes the typing in the cell and a second
-// Esc abandons the row's change. A new row that is still untouched is dropped when the focus leaves
-// the grid for another control of its window.
+// Esc abandons the row's change, Enter (with no cell editor open) tells that the current row is
+// chosen, Ctrl+Tab and Ctrl+Shift+Tab go on to the window's next or previous control. A new row that
+// is still untouched is dropped when the focus leaves the grid for another control of its window.
 class DBGrid : public QTableView {
     Q_OBJECT
     Q_PROPERTY(QString columnLayout READ columnLayout WRITE setColumnLayout)
@@ -89,6 +90,8 @@ public:
 signals:
     // A double-click with the left button anywhere in the grid, the title row included.
     void dblClick();
+    // Enter pressed on the grid while no cell is edited.
+    void enterPressed();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -1,11 +1,13 @@
 #include "DBNavigator.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QToolButton>
 
 #include "data/cursor/DataSet.h"
 #include "data/cursor/DataSource.h"
 #include "platform/Handler.h"
+#include "platform/Keyboard.h"
 
 DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::NoFocus);
@@ -23,14 +25,37 @@ DBNavigator::DBNavigator(QWidget* parent) : QWidget(parent) {
         auto* button = new QToolButton(this);
         button->setObjectName(QString::fromLatin1(kind.name));
         button->setText(kind.picture);
-        button->setFocusPolicy(Qt::NoFocus);
+        platform::PressableByKeyboard(button);
         button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
         layout->addWidget(button);
         buttons_[int(kind.which)] = button;
         const Button which = kind.which;
         connect(button, &QToolButton::clicked, this, [this, which] { BtnClick(which); });
     }
+    nameButtons();
     updateButtons();
+}
+
+void DBNavigator::nameButtons() {
+    const struct {
+        Button which;
+        QString name;
+        QString tip;
+    } texts[] = {
+        {Button::Insert, tr("Insert record"), tr("Insert a new record before the current one (in the grid: Insert)")},
+        {Button::Delete, tr("Delete record"),
+         tr("Delete the current record at once, without asking (in the grid Ctrl+Delete asks first)")},
+        {Button::Post, tr("Save record"), tr("Save the changes of the current record to the database")},
+    };
+    for (const auto& text : texts) {
+        button(text.which)->setToolTip(text.tip);
+        platform::SetAccessibleTexts(button(text.which), text.name, text.tip);
+    }
+}
+
+void DBNavigator::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) nameButtons();
+    QWidget::changeEvent(event);
 }
 
 void DBNavigator::setDataSource(DataSource* source) {

@@ -10,6 +10,7 @@
 #include "data/Unit5.h"
 #include "data/Unit6.h"
 #include "data/cursor/DataSet.h"
+#include "platform/WaitCursor.h"
 #include "testing/Unit4.h"
 #include "testing/Unit7.h"
 #include "tests/common/Fixture.h"
@@ -141,6 +142,44 @@ private slots:
         Form2->hide();
         Form2->show();
         QCOMPARE(Form2->pos(), QPoint(30, 40));
+    }
+
+    // The wait cursor shows while the language choice opens the course database (a lab server may take
+    // seconds), and is gone once the choice is done, however it ended; an error box comes up with the
+    // ordinary pointer.
+    void waitCursorWhileTheDatabaseOpens_data() {
+        QTest::addColumn<QString>("course");
+        QTest::addColumn<bool>("opened");
+        QTest::addColumn<bool>("tablesRead");  // the tables were read while the wait cursor showed
+        QTest::newRow("the course opens") << "whole" << true << true;
+        QTest::newRow("no course database") << "none" << false << false;
+        QTest::newRow("the register lacks glava") << "no glava" << false << true;
+    }
+    void waitCursorWhileTheDatabaseOpens() {
+        QFETCH(QString, course);
+        QFETCH(bool, opened);
+        QFETCH(bool, tablesRead);
+        CourseRoot root;
+        if (course == u"none") QVERIFY(QFile::remove(root.databasePath()));
+        if (course == u"no glava") root.exec(QStringLiteral("ALTER TABLE user1 DROP COLUMN glava"));
+        // Before the windows: closing the database at their end resets the tables once more.
+        QStringList read;
+        WindowSetGuard windows(root.path());
+        for (DataSet* table : {DataModule5->ADOTable1, DataModule5->ADOTable2})
+            connect(table, &DataSet::reset, this, [&read, table] {
+                read << table->tableName() + (platform::Waiting() ? QStringLiteral(" waiting") : QString());
+            });
+        Form1->show();
+        for (int press = 0; press < 2; ++press) {
+            Form1->SpeedButton1->click();  // "Rus"
+            QVERIFY(!QGuiApplication::overrideCursor());
+            QCOMPARE(Form2->isVisible(), opened);
+            QCOMPARE(Form1->isVisible(), !opened);
+            if (opened) break;
+        }
+        if (tablesRead) QCOMPARE(read.value(0), QStringLiteral("test waiting"));
+        QCOMPARE(windows.desktop.errors.size(), opened ? 0 : 2);
+        for (const auto& box : windows.desktop.errors) QVERIFY2(!box.waitCursor, qPrintable(box.text));
     }
 
     void closingOtherWindowsOnlyHidesThem() {

@@ -104,11 +104,13 @@ bool openRegister(TMainForm* from) {
 }
 
 // Runs user steps separated by ";": click:ROW[:COLUMN], key:NAME (Insert, Down, Up, Tab, Backtab, Escape,
-// End, F2, CtrlDelete), type:TEXT, nav:insert|delete|post, edit (a click into the edit box).
+// End, F2, Return, Space, CtrlDelete, CtrlTab), type:TEXT, nav:insert|delete|post, edit (a click into the
+// edit box).
 void runSteps(const QString& steps) {
     static const QHash<QString, Qt::Key> keys{
         {"Insert", Qt::Key_Insert},   {"Down", Qt::Key_Down},     {"Up", Qt::Key_Up},   {"Tab", Qt::Key_Tab},
-        {"Backtab", Qt::Key_Backtab}, {"Escape", Qt::Key_Escape}, {"End", Qt::Key_End}, {"F2", Qt::Key_F2}};
+        {"Backtab", Qt::Key_Backtab}, {"Escape", Qt::Key_Escape}, {"End", Qt::Key_End}, {"F2", Qt::Key_F2},
+        {"Return", Qt::Key_Return},   {"Space", Qt::Key_Space}};
     for (const QString& step : steps.split(u';', Qt::SkipEmptyParts)) {
         const QString verb = step.section(u':', 0, 0);
         const QString rest = step.section(u':', 1);
@@ -116,6 +118,8 @@ void runSteps(const QString& steps) {
             clickCell(rest.section(u':', 0, 0).toInt(), rest.section(u':', 1, 1).toInt());
         } else if (verb == u"key" && rest == u"CtrlDelete") {
             press(Qt::Key_Delete, Qt::ControlModifier);
+        } else if (verb == u"key" && rest == u"CtrlTab") {
+            press(Qt::Key_Tab, Qt::ControlModifier);
         } else if (verb == u"key" && keys.contains(rest)) {
             press(keys[rest]);
         } else if (verb == u"type") {
@@ -171,6 +175,10 @@ private slots:
             << Language::Kazakh << -1 << "below" << 8 << QStringList{"Борис", ""} << 1;
         QTest::newRow("tag other than 1: Form8")
             << Language::Russian << 0 << "row 2" << 8 << QStringList{"Сәуле", "Введение"} << 2;
+        QTest::newRow("Form2, Enter on a row")
+            << Language::Russian << -1 << "Enter" << 2 << QStringList{"Сәуле", "Введение"} << 2;
+        QTest::newRow("Form8, Enter on a row")
+            << Language::Kazakh << -1 << "Enter" << 8 << QStringList{"Сәуле", "Введение"} << 2;
     }
     void choiceWritesTheOpenersPanels() {
         QFETCH(Language, language);
@@ -190,6 +198,8 @@ private slots:
         DBGrid* grid = Form6->DBGrid1;
         if (where == u"row 2") {
             doubleClickAt(grid->viewport(), cellCentre(2));
+        } else if (where == u"Enter") {
+            runSteps(QStringLiteral("key:Down;key:Down;key:Return"));
         } else {
             clickCell(1);
             if (where == u"title")
@@ -205,6 +215,26 @@ private slots:
         QCOMPARE(users()->currentRow(), currentRow);
         QCOMPARE(stateName(), QStringLiteral("browse"));
         QCOMPARE(root.rows(QStringLiteral("user1")), kStored);
+    }
+
+    // Enter in an open cell only closes it, the typed name in the row; the next Enter chooses the row,
+    // the name still waiting to be stored.
+    void enterInAnOpenCell() {
+        CourseRoot root;
+        Session session(root.path());
+        QVERIFY(session.active);
+        runSteps(QStringLiteral("click:0;type:Ася;key:Return"));
+        // The cell's editor closes once the event loop runs, as the item delegate has it.
+        QTRY_VERIFY(!Form6->DBGrid1->cellEditor());
+        QVERIFY(Form6->isVisible());
+        QCOMPARE(gridRows(), (QStringList{"Ася|1 Неделя", kShown[1], kShown[2]}));
+        QCOMPARE(stateName(), QStringLiteral("edit"));
+        runSteps(QStringLiteral("key:Return"));
+        QVERIFY(!Form6->isVisible());
+        QCOMPARE(panels(Form2), (QStringList{"Ася", "1 Неделя"}));
+        QCOMPARE(stateName(), QStringLiteral("edit"));
+        QCOMPARE(root.rows(QStringLiteral("user1")), kStored);
+        QVERIFY(session.windows.desktop.errors.isEmpty());
     }
 
     // A click on another row and "X": that row is the current user record from then on, for the chapter
@@ -298,6 +328,20 @@ private slots:
         QTest::newRow("navigator post takes the open cell editor's text")
             << "click:1;type:Бо;nav:post" << QStringList{a, "Бо|", c} << 1 << 0 << "browse"
             << "insert delete" << QStringList{kStored[0], "Бо|<null>", kStored[2]};
+        // The keyboard leaves the grid with Ctrl+Tab (Tab walks its cells) and works the navigator.
+        QTest::newRow("Ctrl+Tab leaves the grid and drops an untouched new row")
+            << "click:1;key:Insert;key:CtrlTab" << kShown << 1 << 0 << "browse"
+            << "insert delete" << kStored;
+        QTest::newRow("Ctrl+Tab from a typed cell keeps the typing pending")
+            << "click:0;type:Ася;key:CtrlTab" << QStringList{"Ася|1 Неделя", b, c} << 0 << 0 << "edit"
+            << "insert delete post" << kStored;
+        QTest::newRow("Tab to the navigator's insert and Enter")
+            << "click:1;key:CtrlTab;key:Tab;key:Return" << QStringList{a, "|", b, c} << 1 << 0 << "insert"
+            << "insert delete post" << kStored;
+        QTest::newRow("Tab to the navigator's post and Space")
+            << "click:0;type:Ася;key:CtrlTab;key:Tab;key:Tab;key:Tab;key:Space" << QStringList{"Ася|1 Неделя", b, c}
+            << 0 << 0 << "browse"
+            << "insert delete" << QStringList{"Ася|1 Неделя", kStored[1], kStored[2]};
         QTest::newRow("the edit box edits the current row")
             << "click:2;edit;key:End;type: А.;nav:post" << QStringList{a, b, "Сәуле А.|Введение"} << 2 << 0 << "browse"
             << "insert delete" << QStringList{kStored[0], kStored[1], "Сәуле А.|Введение"};

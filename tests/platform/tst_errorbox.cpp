@@ -8,6 +8,7 @@
 #include "platform/Handler.h"
 #include "platform/QtDesktop.h"
 #include "platform/RecordingDesktop.h"
+#include "platform/WaitCursor.h"
 #include "platform/failure/Failure.h"
 #include "translations/Translations.h"
 
@@ -132,6 +133,41 @@ private slots:
         else
             desktop.confirm(text);
         QCOMPARE(shown, QStringList{text});
+    }
+
+    // A box that comes up while the program shows the wait cursor shows the ordinary pointer: the user
+    // is asked, not kept waiting. The wait cursor is back once the box is answered, and gone with its guard.
+    void boxesShowThePointerWhileWaiting_data() {
+        QTest::addColumn<QString>("box");
+        QTest::newRow("error") << "error";
+        QTest::newRow("question") << "question";
+        QTest::newRow("confirmation") << "confirmation";
+    }
+    void boxesShowThePointerWhileWaiting() {
+        QFETCH(QString, box);
+        QList<int> shapes;
+        QTimer answer;
+        connect(&answer, &QTimer::timeout, [&] {
+            if (auto* open = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                const QCursor* cursor = QGuiApplication::overrideCursor();
+                shapes << (cursor ? int(cursor->shape()) : -1);
+                open->reject();
+            }
+        });
+        answer.start(10);
+        platform::QtDesktop desktop;
+        {
+            platform::WaitCursor waiting;
+            if (box == "error")
+                desktop.showError(QStringLiteral("Электронный учебник"), QStringLiteral("Ошибка"));
+            else if (box == "question")
+                desktop.askYesNo(QStringLiteral("Предупреждение"), QStringLiteral("Продолжить"));
+            else
+                desktop.confirm(QStringLiteral("Delete record?"));
+            QCOMPARE(shapes, QList<int>{int(Qt::ArrowCursor)});
+            QVERIFY(platform::Waiting());
+        }
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 };
 

@@ -255,11 +255,11 @@ private slots:
         QFETCH(bool, directory);
         QFETCH(bool, fromTheStart);
         QFETCH(QString, reason);
-        // The box in the student's words: the Russian catalogue, as the program uses it before a choice.
-        translations::useLanguage(QLocale::Russian);
-        const auto back = qScopeGuard([] { translations::dropLanguage(); });
         CourseRoot root;
         platform::RecordingDesktop desktop;
+        // The program speaks Russian from its start (the other cases here read the texts as written).
+        translations::useLanguage(QLocale::Russian);
+        const auto asWritten = qScopeGuard([] { translations::dropLanguage(); });
         const QString target = directory ? QFileInfo(root.databasePath()).absolutePath() : root.databasePath();
         if (!directory && !fromTheStart && !immutableStopsOpenFiles(root.path()))
             QSKIP("chattr +i does not stop writes to an open file here (not root, or a file system such as tmpfs)");

@@ -13,6 +13,7 @@
 #include "content/Unit9.h"
 #include "data/Unit5.h"
 #include "data/cursor/DataSet.h"
+#include "platform/WaitCursor.h"
 #include "tests/common/WindowSetGuard.h"
 
 using namespace testrun;
@@ -104,6 +105,99 @@ void clickToStart(QWidget* window, const QString& caption) {
     QTest::mouseClick(rest, Qt::LeftButton);
     QVERIFY2(clicked, "the menu item is not in the menu bar's list of the rest");
 }
+
+// Presses a key on the control that has the keyboard, as the student does: "Left", "PgUp", "Ctrl+Return",
+// "Keypad 3", "held 1" (pressed and then repeated while held), or one typed character ("в", "B": a
+// capital with Shift).
+void pressKey(const QString& key) {
+    QWidget* to = QApplication::focusWidget();
+    QVERIFY2(to, "no control has the keyboard");
+    static const QHash<QString, std::pair<Qt::Key, Qt::KeyboardModifiers>> named{
+        {"Left", {Qt::Key_Left, Qt::NoModifier}},
+        {"Right", {Qt::Key_Right, Qt::NoModifier}},
+        {"Up", {Qt::Key_Up, Qt::NoModifier}},
+        {"Down", {Qt::Key_Down, Qt::NoModifier}},
+        {"PgUp", {Qt::Key_PageUp, Qt::NoModifier}},
+        {"PgDn", {Qt::Key_PageDown, Qt::NoModifier}},
+        {"Escape", {Qt::Key_Escape, Qt::NoModifier}},
+        {"Return", {Qt::Key_Return, Qt::NoModifier}},
+        {"Space", {Qt::Key_Space, Qt::NoModifier}},
+        {"Ctrl+Return", {Qt::Key_Return, Qt::ControlModifier}},
+        {"Ctrl+Enter", {Qt::Key_Enter, Qt::ControlModifier | Qt::KeypadModifier}},
+        {"Shift+Right", {Qt::Key_Right, Qt::ShiftModifier}},
+    };
+    if (named.contains(key)) {
+        const auto [code, modifiers] = named.value(key);
+        QTest::keyClick(to, code, modifiers);
+        return;
+    }
+    if (key.startsWith(u"held ")) {
+        const QString typed = key.mid(5);
+        const Qt::Key code = Qt::Key(typed.front().toUpper().unicode());
+        for (bool repeat : {false, true, true, true}) {
+            QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, typed, repeat);
+            QApplication::sendEvent(QApplication::focusWidget(), &press);
+        }
+        QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, typed);
+        QApplication::sendEvent(QApplication::focusWidget(), &release);
+        return;
+    }
+    Qt::KeyboardModifiers modifiers;
+    QString typed = key;
+    if (key.startsWith(u"Keypad ")) {
+        modifiers = Qt::KeypadModifier;
+        typed = key.mid(7);
+    } else if (key.startsWith(u"Ctrl+") || key.startsWith(u"Alt+")) {
+        modifiers = key.startsWith(u"Ctrl+") ? Qt::ControlModifier : Qt::AltModifier;
+        typed = key.section(u'+', 1);
+    }
+    QVERIFY2(typed.size() == 1, qPrintable(QStringLiteral("unknown key ") + key));
+    const QChar c = typed.front();
+    if (c.isUpper()) modifiers |= Qt::ShiftModifier;
+    QTest::sendKeyEvent(QTest::Click, to, Qt::Key(c.toUpper().unicode()), typed, modifiers);
+}
+
+// Which of the testing window's controls a key clicked, as "a" ... "e", "<", ">" and "finish".
+class ClickRecord : public QObject {
+public:
+    ClickRecord() {
+        const std::pair<QObject*, QString> watched[] = {
+            {Form4->DBText2, "a"},      {Form4->DBText3, "b"},
+            {Form4->DBText4, "c"},      {Form4->DBText5, "d"},
+            {Form4->DBText6, "e"},      {Form4->SpeedButton1, "<"},
+            {Form4->SpeedButton2, ">"}, {Form4->SpeedButton20, "finish"},
+        };
+        for (const auto& [control, name] : watched) {
+            const QString clicked = name;
+            if (auto* text = qobject_cast<DBText*>(control))
+                connect(text, &DBText::clicked, this, [this, clicked] { clicks << clicked; });
+            else
+                connect(static_cast<QAbstractButton*>(control), &QAbstractButton::clicked, this,
+                        [this, clicked] { clicks << clicked; });
+        }
+    }
+    QStringList clicks;
+};
+
+// Whether the wait cursor showed when a window received an event of a type (its showing, say).
+class CursorWhen : public QObject {
+public:
+    CursorWhen(QObject* window, QEvent::Type type) : type_(type) { window->installEventFilter(this); }
+    bool seen = false;
+    bool waiting = false;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == type_ && !seen) {
+            seen = true;
+            waiting = platform::Waiting();
+        }
+        return false;
+    }
+
+private:
+    QEvent::Type type_;
+};
 
 }  // namespace
 
@@ -200,6 +294,149 @@ private slots:
         QCOMPARE(Form7->windowTitle(),
                  language == Language::Kazakh ? QStringLiteral("Тесті жиынылары") : QStringLiteral("Итоги теста"));
         QVERIFY(course.windows.desktop.errors.isEmpty());
+    }
+
+    // The window's keys do what clicks do, whichever of its controls has the keyboard, and leave the
+    // controls' own keys to them: Space and Enter press the focused answer or button, Up and Down
+    // scroll the question. The test stands on position 2 (question 7) when the key comes.
+    void keys_data() {
+        QTest::addColumn<QString>("focus");    // the control with the keyboard
+        QTest::addColumn<QString>("key");      // see pressKey()
+        QTest::addColumn<QString>("clicked");  // what the key clicked, if anything
+        QTest::addColumn<QString>("shown");    // the question and the counter afterwards
+        const QString answered = QStringLiteral("Вопрос 8 | 2 из 20");
+        const QString stays = QStringLiteral("Вопрос 7 | 2 из 20");
+        const QString back = QStringLiteral("Вопрос 6 | 1 из 20");
+        const QString on = QStringLiteral("Вопрос 8 | 3 из 20");
+        const char* const letters[] = {"a", "b", "c", "d", "e"};
+        const char* const cyrillic[] = {"а", "Б", "в", "Г", "д"};
+        const char* const latin[] = {"a", "B", "c", "D", "e"};
+        for (int i = 0; i < 5; ++i) {
+            QTest::addRow("%d", i + 1) << "DBMemo1" << QString::number(i + 1) << letters[i] << answered;
+            QTest::addRow("Latin %s", latin[i]) << "DBMemo1" << latin[i] << letters[i] << answered;
+            QTest::addRow("Cyrillic %s", cyrillic[i]) << "DBMemo1" << cyrillic[i] << letters[i] << answered;
+        }
+        QTest::newRow("keypad 4") << "DBMemo1"
+                                  << "Keypad 4"
+                                  << "d" << answered;
+        QTest::newRow("1 on another answer") << "DBText4"
+                                             << "1"
+                                             << "a" << answered;
+        QTest::newRow("в on the > button") << "SpeedButton2"
+                                           << "в"
+                                           << "c" << answered;
+        for (const char* other : {"6", "f", "с", "е", "Ctrl+1", "Alt+a"})  // с and е are Cyrillic
+            QTest::addRow("%s answers nothing", other) << "DBMemo1" << other << "" << stays;
+        QTest::newRow("Left") << "DBMemo1"
+                              << "Left"
+                              << "<" << back;
+        QTest::newRow("PgUp") << "DBText2"
+                              << "PgUp"
+                              << "<" << back;
+        QTest::newRow("Right") << "DBMemo1"
+                               << "Right"
+                               << ">" << on;
+        QTest::newRow("PgDn") << "SpeedButton20"
+                              << "PgDn"
+                              << ">" << on;
+        QTest::newRow("Left on the > button is still <") << "SpeedButton2"
+                                                         << "Left"
+                                                         << "<" << back;
+        QTest::newRow("Shift+Right is nothing") << "DBMemo1"
+                                                << "Shift+Right"
+                                                << "" << stays;
+        QTest::newRow("Ctrl+Return finishes") << "DBMemo1"
+                                              << "Ctrl+Return"
+                                              << "finish" << stays;
+        QTest::newRow("Ctrl+Enter on the keypad finishes") << "DBText5"
+                                                           << "Ctrl+Enter"
+                                                           << "finish" << stays;
+        QTest::newRow("Space on an answer") << "DBText4"
+                                            << "Space"
+                                            << "c" << answered;
+        QTest::newRow("Return on an answer") << "DBText6"
+                                             << "Return"
+                                             << "e" << answered;
+        QTest::newRow("Return on <") << "SpeedButton1"
+                                     << "Return"
+                                     << "<" << back;
+        QTest::newRow("Space on >") << "SpeedButton2"
+                                    << "Space"
+                                    << ">" << on;
+        QTest::newRow("Return on the question") << "DBMemo1"
+                                                << "Return"
+                                                << "" << stays;
+        QTest::newRow("Down is the question's own") << "DBMemo1"
+                                                    << "Down"
+                                                    << "" << stays;
+        QTest::newRow("Escape does nothing") << "DBText3"
+                                             << "Escape"
+                                             << "" << stays;
+        QTest::newRow("1 held down answers once") << "DBMemo1"
+                                                  << "held 1"
+                                                  << "a" << answered;
+    }
+    void keys() {
+        QFETCH(QString, focus);
+        QFETCH(QString, key);
+        QFETCH(QString, clicked);
+        QFETCH(QString, shown);
+        Started course(Language::Russian, 6);
+        QVERIFY(QTest::qWaitForWindowActive(Form4));
+        Next();
+        QCOMPARE(Shown(), QStringLiteral("Вопрос 7 | 2 из 20"));
+        auto* control = Form4->findChild<QWidget*>(focus);
+        QVERIFY(control);
+        control->setFocus(Qt::TabFocusReason);
+        QCOMPARE(QApplication::focusWidget(), control);
+
+        ClickRecord record;
+        pressKey(key);
+        QCOMPARE(record.clicks, clicked.isEmpty() ? QStringList() : QStringList{clicked});
+        QCOMPARE(Shown(), shown);
+        // Finishing with questions unanswered asks, and the answer No changes nothing; no key closes.
+        QCOMPARE(Asked(course.windows.desktop), clicked == u"finish" ? QStringList{kRuWarning} : QStringList());
+        QVERIFY(Form4->isVisible());
+        QVERIFY(!Form7->isVisible());
+        QVERIFY(course.windows.desktop.errors.isEmpty());
+    }
+
+    // A whole test from the keyboard: digits, Latin and Cyrillic letters answer, Ctrl+Return finishes
+    // and, all answered, asks nothing; a key for an answered question asks as a click does.
+    void wholeTestByKeys() {
+        Started course(Language::Kazakh, 6);
+        QVERIFY(QTest::qWaitForWindowActive(Form4));
+        QCOMPARE(QApplication::focusWidget(), Form4->DBMemo1);
+        for (const QChar key : QStringLiteral("1bвD5аБcГe12345abвгд")) pressKey(key);
+        QCOMPARE(Shown(), QStringLiteral("Вопрос 26 | 20 из 20"));
+        pressKey(QStringLiteral("PgUp"));
+        pressKey(QStringLiteral("2"));  // question 25, answered "e": asks, and No keeps it
+        QCOMPARE(Asked(course.windows.desktop), QStringList{kKzAnswered});
+        pressKey(QStringLiteral("Ctrl+Return"));
+        QCOMPARE(Asked(course.windows.desktop).size(), 1);
+        QCOMPARE(ResultLines(), (QStringList{"Студент - Айгерим", "Тестілеуде теріп алды - 20 балдардыѕ",
+                                             "Келесі сўраќтарєа сенімсіз жауап берді "}));
+    }
+
+    // Each test starts with the keyboard on the question, wherever Tab left it in the test before; the
+    // wait cursor shows while the window comes up and is gone once it is there.
+    void startingATest() {
+        Course course;
+        FixedWindowStart fixed(6);
+        ChooseLanguage(Language::Russian);
+        QVERIFY(!QGuiApplication::overrideCursor());
+        CursorWhen shown(Form4, QEvent::Show);
+        StartTest(Language::Russian);
+        QVERIFY(shown.seen);
+        QVERIFY2(shown.waiting, "no wait cursor while the testing window came up");
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QVERIFY(QTest::qWaitForWindowActive(Form4));
+        Form4->SpeedButton20->setFocus(Qt::TabFocusReason);
+        Form4->close();
+        StartTest(Language::Russian);
+        QVERIFY(QTest::qWaitForWindowActive(Form4));
+        QCOMPARE(QApplication::focusWidget(), Form4->DBMemo1);
+        QVERIFY(!QGuiApplication::overrideCursor());
     }
 
     // After finishing, the testing window stays open on the first row with a wiped answer sheet,
