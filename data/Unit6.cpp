@@ -20,6 +20,7 @@ TForm6::TForm6() {
         DBNavigator1->setDataSource(DataModule5->DataSource2);
     }
     connect(DBGrid1, &DBGrid::dblClick, this, handler(this, &TForm6::DBGrid1DblClick));
+    connect(DBGrid1, &DBGrid::enterPressed, this, handler(this, &TForm6::DBGrid1DblClick));
     connect(Button1, &QPushButton::clicked, this, handler(this, &TForm6::Button1Click));
     platform::PressableByKeyboard(Button1);
     TranslateTexts();
@@ -27,7 +28,7 @@ TForm6::TForm6() {
 
 void TForm6::TranslateTexts() {
     platform::SetAccessibleTexts(DBGrid1, tr("User list"),
-                                 tr("A double-click chooses the current user; Insert adds a record, "
+                                 tr("Enter or a double-click chooses the current user; Insert adds a record, "
                                     "Ctrl+Delete deletes it; Ctrl+Tab goes to the name field"));
     platform::SetAccessibleTexts(DBEdit1, tr("User name"), tr("The current user's name"));
     platform::SetAccessibleTexts(Button1, tr("Close"), tr("Close the registration window"));

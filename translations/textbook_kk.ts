@@ -339,8 +339,8 @@
         <translation>Пайдаланушылар тізімі</translation>
     </message>
     <message>
-        <source>A double-click chooses the current user; Insert adds a record, Ctrl+Delete deletes it; Ctrl+Tab goes to the name field</source>
-        <translation>Екі рет шерту ағымдағы пайдаланушыны таңдайды; Insert жазба қосады, Ctrl+Delete оны жояды; Ctrl+Tab аты өрісіне өтеді</translation>
+        <source>Enter or a double-click chooses the current user; Insert adds a record, Ctrl+Delete deletes it; Ctrl+Tab goes to the name field</source>
+        <translation>Enter немесе екі рет шерту ағымдағы пайдаланушыны таңдайды; Insert жазба қосады, Ctrl+Delete оны жояды; Ctrl+Tab аты өрісіне өтеді</translation>
     </message>
     <message>
         <source>User name</source>

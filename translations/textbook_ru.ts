@@ -339,8 +339,8 @@
         <translation>Список пользователей</translation>
     </message>
     <message>
-        <source>A double-click chooses the current user; Insert adds a record, Ctrl+Delete deletes it; Ctrl+Tab goes to the name field</source>
-        <translation>Двойной щелчок выбирает текущего пользователя; Insert добавляет запись, Ctrl+Delete удаляет её; Ctrl+Tab переходит к полю имени</translation>
+        <source>Enter or a double-click chooses the current user; Insert adds a record, Ctrl+Delete deletes it; Ctrl+Tab goes to the name field</source>
+        <translation>Enter или двойной щелчок выбирает текущего пользователя; Insert добавляет запись, Ctrl+Delete удаляет её; Ctrl+Tab переходит к полю имени</translation>
     </message>
     <message>
         <source>User name</source>

@@ -437,6 +437,13 @@ bool DBGrid::gridKey(QKeyEvent* event) {
         };
     } else if (key == Qt::Key_Escape && modifiers == Qt::NoModifier) {
         action = [set] { set->cancel(); };
+    } else if (platform::IsPlainEnter(event) && state() != EditingState) {
+        // Enter chooses the current row as a double-click does (an open cell editor takes Enter itself).
+        if (event->isAutoRepeat()) {
+            event->accept();
+            return true;
+        }
+        action = [this] { emit enterPressed(); };
     } else {
         return false;
     }

@@ -90,6 +90,8 @@ public:
 signals:
     // A double-click with the left button anywhere in the grid, the title row included.
     void dblClick();
+    // Enter pressed on the grid while no cell is edited.
+    void enterPressed();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
